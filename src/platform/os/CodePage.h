@@ -7,7 +7,8 @@
 
 namespace os {
 
-// The conversion name used for a code page ("CP936", "CP950", "CP1252", ...).
+// The conversion name used for a code page ("CP936", "CP950", "CP1252", ...);
+// empty for a number that is no code page (zero or negative).
 std::string CodePageCharset(int codePage);
 // Encodes UTF-8 text in the code page; a character the code page cannot hold
 // becomes "?". An unknown code page raises EConvertError.
@@ -15,10 +16,12 @@ std::string EncodeToCodePage(std::string_view utf8, int codePage);
 // Decodes bytes of the code page to UTF-8; an invalid byte sequence becomes
 // U+FFFD. An unknown code page raises EConvertError.
 std::string DecodeFromCodePage(std::string_view bytes, int codePage);
-// Byte length of the text once encoded in the code page.
+// Byte length of the text once encoded in the code page (a character the
+// code page cannot hold counts one byte). An unknown code page raises
+// EConvertError.
 int CodePageByteLength(std::string_view utf8, int codePage);
 // The longest prefix of whole characters whose encoding in the code page
-// takes at most maxBytes bytes.
+// takes at most maxBytes bytes. An unknown code page raises EConvertError.
 std::string TruncateToCodePageBytes(std::string_view utf8, int maxBytes, int codePage);
 
 } // namespace os

@@ -32,16 +32,22 @@ public:
 
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
-    // Key names of the section, in file order (lines without "=" count as keys).
+    // The Read* lists below replace the list's contents. A name that occurs
+    // more than once is listed once, where it first occurs.
+    // Key names of the section, in file order (lines without "=" count as
+    // keys; their value reads as the default).
     void ReadSection(std::string_view section, TStringList& keys) const;
     // "name=value" lines of the section, in file order.
     void ReadSectionValues(std::string_view section, TStringList& lines) const;
     void ReadSections(TStringList& sections) const;
 
 private:
+    // The registry reads the same file form with its own quoting rule.
+    friend class TRegistry;
+
     struct TEntry {
         std::string Key;
-        std::string Value;
+        std::string Value; // trimmed, enclosing quotes still in place
         bool HasValue;
     };
     struct TSection {

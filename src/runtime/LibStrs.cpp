@@ -1,1 +1,333 @@
-// placeholder until implemented
+#include "runtime/LibStrs.h"
+
+#include <cmath>
+
+#include "platform/core/Properties.h"
+#include "platform/core/SysUtils.h"
+#include "platform/os/System.h"
+#include "runtime/MoxenGeneratorU.h"
+
+// Text fields ---------------------------------------------------------------
+
+std::string GetField(const std::string& Text, const std::string& Sep, int N)
+{
+    if (N < 1) return std::string();
+    if (Sep.empty()) return N == 1 ? Text : std::string();
+    std::size_t start = 0;
+    for (int field = 1; field < N; ++field) {
+        const std::size_t pos = Text.find(Sep, start);
+        if (pos == std::string::npos) return std::string();
+        start = pos + Sep.size();
+    }
+    const std::size_t end = Text.find(Sep, start);
+    return Text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::string CutField(std::string& Text, const std::string& Sep)
+{
+    const std::size_t pos = Sep.empty() ? std::string::npos : Text.find(Sep);
+    std::string head;
+    if (pos == std::string::npos) {
+        head.swap(Text);
+        return head;
+    }
+    head = Text.substr(0, pos);
+    Text.erase(0, pos + Sep.size());
+    return head;
+}
+
+int CountFields(const std::string& Text, const std::string& Sep)
+{
+    if (Text.empty()) return 0;
+    if (Sep.empty()) return 1;
+    int count = 1;
+    for (std::size_t pos = Text.find(Sep); pos != std::string::npos; pos = Text.find(Sep, pos + Sep.size())) ++count;
+    return count;
+}
+
+std::string ReplaceText(const std::string& Text, const std::string& Old, const std::string& New, bool Trim)
+{
+    if (SameText(Old, New) || Old.empty()) return Text;
+    std::string result = Text;
+    if (New.find(Old) != std::string::npos) {
+        // Searching again from the start would never end when the new text
+        // holds the old one; replace each occurrence once, left to right.
+        for (std::size_t pos = result.find(Old); pos != std::string::npos; pos = result.find(Old, pos + New.size()))
+            result.replace(pos, Old.size(), New);
+    } else {
+        for (std::size_t pos = result.find(Old); pos != std::string::npos; pos = result.find(Old))
+            result.replace(pos, Old.size(), New);
+    }
+    return Trim ? ::Trim(result) : result;
+}
+
+std::u16string JoinCounted(const std::string& Prefix, const Variant& Items)
+{
+    const std::string sep(1, '\x03');
+    std::string text = Prefix + sep + Items[0].AsString() + sep;
+    const int count = Items[0].AsInteger();
+    for (int i = 1; i <= count; ++i) text += Items[i].AsString() + sep;
+    return Utf8ToUtf16(text);
+}
+
+std::string DialogButtonCaption(const std::string& Name)
+{
+    static const struct {
+        const char* Name;
+        const char* Caption;
+    } captions[] = {
+        {"Yes", "是(&Y)"},       {"No", "否(&N)"},       {"OK", "确定"},           {"Cancel", "取消"},
+        {"Abort", "中断(&A)"},   {"Retry", "重试(&R)"},  {"Ignore", "忽略(&I)"},   {"All", "全部(&A)"},
+        {"NoToAll", "全否(&o)"}, {"YesToAll", "全是(&A)"}, {"Help", "帮助(&H)"},
+    };
+    for (const auto& c : captions)
+        if (Name == c.Name) return c.Caption;
+    return Name;
+}
+
+// Dates ---------------------------------------------------------------------
+
+namespace {
+
+std::string SepChar(const std::string& Sep) { return Sep.empty() ? std::string() : Sep.substr(0, 1); }
+
+} // namespace
+
+std::string FormatDateByType(int Type, const std::string& Sep, TDateTime Date)
+{
+    if (Date == 0 || Type < 1 || Type > 5) return std::string();
+    int y, m, d;
+    DecodeDate(Date, y, m, d);
+    const Variant sep(SepChar(Sep));
+    switch (Type) {
+    case 1: return Format("%.4d%s%.2d%s%.2d", {y, sep, m, sep, d});
+    case 2: return Format("%.2d%s%.2d%s%.4d", {m, sep, d, sep, y});
+    case 3: return Format("%.2d%s%.2d%s%.4d", {d, sep, m, sep, y});
+    case 4: return Format("%.2d%s%.2d%s%.2d", {y - 1911, sep, m, sep, d});
+    default: return Format("%.3d%s%.2d%s%.2d", {y - 1911, sep, m, sep, d});
+    }
+}
+
+std::string FormatYearMonthByType(int Type, const std::string& Sep, TDateTime Date)
+{
+    if (Date == 0 || Type < 1 || Type > 5) return std::string();
+    int y, m, d;
+    DecodeDate(Date, y, m, d);
+    const Variant sep(SepChar(Sep));
+    switch (Type) {
+    case 1: return Format("%.4d%s%.2d", {y, sep, m});
+    case 2:
+    case 3: return Format("%.2d%s%.4d", {m, sep, y});
+    case 4: return Format("%.2d%s%.2d", {y - 1911, sep, m});
+    default: return Format("%.3d%s%.2d", {y - 1911, sep, m});
+    }
+}
+
+TDateTime ParseDateByType(const std::string& Text, int Type, const std::string& Sep)
+{
+    if (Trim(Text).empty()) return 0;
+    std::string rest = Text;
+    const std::string sep = SepChar(Sep);
+    int f[3];
+    for (int& field : f) field = TryStrToInt(Trim(CutField(rest, sep))).value_or(-1);
+    if (f[0] <= 0 || f[1] <= 0 || f[2] <= 0 || Type < 1 || Type > 5) return 0;
+    int year, month, day;
+    switch (Type) {
+    case 1: year = f[0]; month = f[1]; day = f[2]; break;
+    case 2: year = f[2]; month = f[0]; day = f[1]; break;
+    case 3: year = f[2]; month = f[1]; day = f[0]; break;
+    default: year = f[0] + 1911; month = f[1]; day = f[2]; break;
+    }
+    TDateTime first;
+    if (!TryEncodeDate(year, month, 1, first)) return 0;
+    // The day is not checked against the month: day 31 of a 30-day month
+    // runs into the next month.
+    return first + (day - 1);
+}
+
+TDateTime Date8ToDate(const std::string& Text)
+{
+    if (Text.size() != 8) return 0;
+    const int y = StrToIntDef(Text.substr(0, 4), 0);
+    const int m = StrToIntDef(Text.substr(4, 2), 0);
+    const int d = StrToIntDef(Text.substr(6, 2), 0);
+    TDateTime result;
+    if (y == 0 || m == 0 || d == 0 || !TryEncodeDate(y, m, d, result)) return 0;
+    return result;
+}
+
+bool IsValidDate8(const std::string& Text)
+{
+    if (Text.empty()) return true;
+    const int y = StrToIntDef(Text.substr(0, 4), 0);
+    const int m = Text.size() > 4 ? StrToIntDef(Text.substr(4, 2), 0) : 0;
+    const int d = Text.size() > 6 ? StrToIntDef(Text.substr(6, 2), 0) : 0;
+    TDateTime unused;
+    return TryEncodeDate(y, m, d, unused) && Text >= "17530101" && Text <= "99991231";
+}
+
+std::string ShiftDate8(const Variant& Value, const std::string& Unit, int N)
+{
+    TDateTime date = 0;
+    if (VarIsStr(Value)) {
+        try {
+            date = Date8ToDate(Value.AsString());
+        } catch (const EPlatformError&) {
+            return std::string();
+        }
+    } else if (Value.Type() == varDate) date = Value.AsDateTime();
+    else return std::string();
+    if (date == 0) return std::string();
+
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    TDateTime result;
+    const std::string unit = UpperCase(Unit);
+    if (unit == "Y") {
+        y += N;
+        d = std::min(d, DaysInMonth(y, m));
+        if (!TryEncodeDate(y, m, d, result)) return std::string();
+    } else if (unit == "M") {
+        const long total = static_cast<long>(y) * 12 + m + N;
+        long month = total % 12, year = total / 12;
+        if (month == 0) {
+            month = 12;
+            year -= 1;
+        }
+        if (year < 1 || year > 9999) return std::string();
+        d = std::min(d, DaysInMonth(static_cast<int>(year), static_cast<int>(month)));
+        if (!TryEncodeDate(static_cast<int>(year), static_cast<int>(month), d, result)) return std::string();
+    } else if (unit == "D") {
+        result = std::trunc(date) + N;
+        int ry, rm, rd;
+        DecodeDate(result, ry, rm, rd);
+        if (ry < 1 || ry > 9999) return std::string();
+    } else {
+        return std::string();
+    }
+    return FormatDateTime("yyyymmdd", result);
+}
+
+int DaysInMonth(int Year, int Month) { return DaysInAMonth(Year, Month); }
+
+// Numbers and variants ------------------------------------------------------
+
+int CompareFloat(double A, double B)
+{
+    // Both sides go through their shortest decimal text first, so values that
+    // print alike compare alike whatever binary noise they carry.
+    const double a = TryStrToFloat(FloatToStr(A)).value_or(A);
+    const double b = TryStrToFloat(FloatToStr(B)).value_or(B);
+    if (std::fabs(a - b) < 1e-10) return 0;
+    return a < b ? -1 : 1;
+}
+
+double StrToFloatDefault(const std::string& Text, double Default) { return TryStrToFloat(Text).value_or(Default); }
+
+Variant IfThenVar(bool Flag, const Variant& A, const Variant& B) { return Flag ? A : B; }
+
+bool VarIsEmptyOrNull(const Variant& V) { return V.IsEmpty() || V.IsNull(); }
+
+bool IsLocalHost(const std::string& Address) { return Address == "127.0.0.1"; }
+
+std::string GetTempDir() { return os::GetTempPath(); }
+
+// String kinds --------------------------------------------------------------
+
+std::string WideToAnsiCP(const std::u16string& Text, int CodePage) { return Utf16ToUtf8(Text); }
+
+std::u16string AnsiToWideCP(const std::string& Text, int CodePage) { return Utf8ToUtf16(Text); }
+
+namespace {
+
+// Converts the strings of V in place, element by element, so that after a
+// failure everything before the failing element is already converted.
+// toWide: wide strings (and a single 8-bit string) become wide strings
+// checked through the 8-bit form; otherwise they become 8-bit strings.
+void ConvertStrings(Variant& V, int CodePage, bool toWide, bool topLevel)
+{
+    if (V.IsArray()) {
+        TVarArray& array = V.AsArray();
+        for (Variant& item : array.Items()) {
+            if (item.IsWideString())
+                item = toWide ? Variant(AnsiToWideCP(WideToAnsiCP(item.AsWideString(), CodePage), CodePage))
+                              : Variant(WideToAnsiCP(item.AsWideString(), CodePage));
+            else if (item.IsArray() && array.DimCount() == 1)
+                ConvertStrings(item, CodePage, toWide, false);
+        }
+        return;
+    }
+    if (!topLevel || !VarIsStr(V)) return;
+    // An 8-bit string is first widened, then brought to the wanted kind.
+    const std::u16string wide = V.IsWideString() ? V.AsWideString() : AnsiToWideCP(V.AsString(), CodePage);
+    V = toWide ? Variant(AnsiToWideCP(WideToAnsiCP(wide, CodePage), CodePage)) : Variant(WideToAnsiCP(wide, CodePage));
+}
+
+Variant ConvertVariant(const Variant& V, int CodePage, bool toWide, const char* alertPrefix)
+{
+    Variant result = V;
+    if (VarIsEmptyOrNull(V)) return result;
+    try {
+        ConvertStrings(result, CodePage, toWide, true);
+    } catch (const std::exception& e) {
+        WriteAlertLog("libstrs", alertPrefix + std::string(e.what()), "D");
+    }
+    return result;
+}
+
+} // namespace
+
+Variant VarWideToAnsi(const Variant& V, int CodePage) { return ConvertVariant(V, CodePage, false, "LINE[2735] "); }
+
+Variant VarAnsiToWide(const Variant& V, int CodePage) { return ConvertVariant(V, CodePage, true, "LINE[115] "); }
+
+// Published properties by name ----------------------------------------------
+
+namespace {
+
+const TPropInfo* FindProp(const TObject* Component, const std::string& Name, bool (*kindOk)(const TPropInfo&))
+{
+    const TPropInfo* p = GetPropInfo(Component, Name);
+    return p && kindOk(*p) ? p : nullptr;
+}
+
+bool IsStr(const TPropInfo& p) { return p.Kind == TTypeKind::tkString; }
+bool IsOrd(const TPropInfo& p) { return p.IsOrdinal(); }
+bool IsMethod(const TPropInfo& p) { return p.Kind == TTypeKind::tkMethod; }
+
+} // namespace
+
+bool HasProperty(const TObject* Component, const std::string& Name) { return GetPropInfo(Component, Name) != nullptr; }
+
+std::string GetStrPropByName(const TObject* Component, const std::string& Name)
+{
+    const TPropInfo* p = FindProp(Component, Name, IsStr);
+    return p ? p->GetStr(*Component) : std::string();
+}
+
+void SetStrPropByName(TObject* Component, const std::string& Name, const std::string& Value)
+{
+    if (const TPropInfo* p = FindProp(Component, Name, IsStr); p && p->SetStr) p->SetStr(*Component, Value);
+}
+
+std::int64_t GetOrdPropByName(const TObject* Component, const std::string& Name)
+{
+    const TPropInfo* p = FindProp(Component, Name, IsOrd);
+    return p ? p->GetOrd(*Component) : 0;
+}
+
+void SetOrdPropByName(TObject* Component, const std::string& Name, std::int64_t Value)
+{
+    if (const TPropInfo* p = FindProp(Component, Name, IsOrd); p && p->SetOrd) p->SetOrd(*Component, Value);
+}
+
+TMethod GetMethodPropByName(const TObject* Component, const std::string& Name)
+{
+    const TPropInfo* p = FindProp(Component, Name, IsMethod);
+    return p ? p->GetMethod(*Component) : TMethod{};
+}
+
+void SetMethodPropByName(TObject* Component, const std::string& Name, const TMethod& Value)
+{
+    if (const TPropInfo* p = FindProp(Component, Name, IsMethod); p && p->SetMethod) p->SetMethod(*Component, Value);
+}

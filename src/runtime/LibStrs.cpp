@@ -4,6 +4,9 @@
 
 #include "platform/core/Properties.h"
 #include "platform/core/SysUtils.h"
+#include "platform/data/DataSet.h"
+#include "platform/os/CodePage.h"
+#include "platform/os/Registry.h"
 #include "platform/os/System.h"
 #include "runtime/MoxenGeneratorU.h"
 
@@ -330,4 +333,44 @@ TMethod GetMethodPropByName(const TObject* Component, const std::string& Name)
 void SetMethodPropByName(TObject* Component, const std::string& Name, const TMethod& Value)
 {
     if (const TPropInfo* p = FindProp(Component, Name, IsMethod); p && p->SetMethod) p->SetMethod(*Component, Value);
+}
+
+// Dataset fields ------------------------------------------------------------
+
+bool SetFieldText(TField* Field, const std::string& Text, bool UseEditText)
+{
+    if (!Field) return false;
+    struct TRestoreReadOnly {
+        TField* F;
+        bool Saved;
+        ~TRestoreReadOnly() { F->ReadOnly = Saved; }
+    } restore{Field, Field->ReadOnly};
+    Field->ReadOnly = false;
+    const TFieldType type = Field->DataType();
+    if (UseEditText && (type == TFieldType::ftSmallint || type == TFieldType::ftInteger || type == TFieldType::ftFloat)) {
+        Field->SetEditText(Text);
+        return true;
+    }
+    std::string value = Text;
+    // Only string fields have a size in bytes; number fields report 0 and
+    // must not lose their text.
+    if (type == TFieldType::ftString && Field->Size() > 0) {
+        const int cp = os::GetACP();
+        if (Field->Size() < os::CodePageByteLength(value, cp))
+            value = os::TruncateToCodePageBytes(value, Field->Size(), cp);
+    }
+    Field->SetAsString(value);
+    return true;
+}
+
+void SetFieldTextQuiet(TField* Field, const std::string& Text, bool UseEditText)
+{
+    if (!Field) return;
+    struct TRestoreValidate {
+        TField* F;
+        TFieldNotifyEvent Saved;
+        ~TRestoreValidate() { F->OnValidate = Saved; }
+    } restore{Field, Field->OnValidate};
+    Field->OnValidate = nullptr;
+    SetFieldText(Field, Text, UseEditText);
 }

@@ -11,6 +11,7 @@
 #include "platform/core/Variant.h"
 
 class TObject;
+class TField;
 
 // Text fields ---------------------------------------------------------------
 
@@ -73,3 +74,17 @@ std::int64_t GetOrdPropByName(const TObject* Component, const std::string& Name)
 void SetOrdPropByName(TObject* Component, const std::string& Name, std::int64_t Value);
 TMethod GetMethodPropByName(const TObject* Component, const std::string& Name);
 void SetMethodPropByName(TObject* Component, const std::string& Name, const TMethod& Value);
+
+// Dataset fields ------------------------------------------------------------
+
+// Assigns Text to Field even when the field is read only (the flag is
+// cleared for the duration and restored afterwards, also after an error).
+// With UseEditText a small-integer, integer or float field takes the text
+// through its edit-text parser, so "1,234.5" is accepted; otherwise the text
+// is assigned as the field's string value, a string field's text first cut
+// to the whole characters that fit the field's size in bytes of the system
+// code page. False when Field is null; errors of the assignment propagate.
+bool SetFieldText(TField* Field, const std::string& Text, bool UseEditText);
+// SetFieldText with the field's OnValidate switched off for the duration and
+// restored afterwards, also after an error.
+void SetFieldTextQuiet(TField* Field, const std::string& Text, bool UseEditText);

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "platform/core/Properties.h"
+#include "platform/data/DataSet.h"
 #include "runtime/LibStrs.h"
 
 using testsupport::ReadFile;
@@ -257,4 +258,63 @@ TEST(LibStrsProperties, ByNameNeverRaises)
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(GetMethodPropByName(&p, "OnEnter"));
     SetMethodPropByName(&p, "OnEnter", handler.ToMethod());
+}
+
+TEST(LibStrsFieldText, SetFieldText)
+{
+    TempDir dir;
+    ScopedEnv env("ORVANE_REGISTRY", dir.File("registry.ini")); // no file: system code page 936
+    TClientDataSet cds;
+    TField* name = cds.AddField("MF002", TFieldType::ftString, 10);
+    TField* rate = cds.AddField("MG007", TFieldType::ftFloat);
+    TField* memo = cds.AddField("NOTE", TFieldType::ftMemo);
+    cds.CreateDataSet();
+    cds.Append();
+
+    EXPECT_FALSE(SetFieldText(nullptr, "x", false));
+
+    // 11 bytes in GBK; the 10th byte starts the last character, which is dropped whole.
+    name->ReadOnly = true;
+    EXPECT_TRUE(SetFieldText(name, "abcdefghi中", false));
+    EXPECT_EQ(name->AsString(), "abcdefghi");
+    EXPECT_TRUE(name->ReadOnly);
+    EXPECT_TRUE(SetFieldText(name, "汇差调整单别", true)); // 12 bytes: five characters fit
+    EXPECT_EQ(name->AsString(), "汇差调整单");
+
+    rate->ReadOnly = true;
+    EXPECT_TRUE(SetFieldText(rate, "1,234.5", true));
+    EXPECT_DOUBLE_EQ(rate->AsFloat(), 1234.5);
+    EXPECT_TRUE(SetFieldText(rate, "7.1234567", false)); // a number field has no byte size to cut to
+    EXPECT_DOUBLE_EQ(rate->AsFloat(), 7.1234567);
+    EXPECT_THROW(SetFieldText(rate, "1,234.5", false), EConvertError);
+    EXPECT_TRUE(rate->ReadOnly); // restored after the error too
+    EXPECT_DOUBLE_EQ(rate->AsFloat(), 7.1234567);
+
+    const std::string longText(300, 'x');
+    EXPECT_TRUE(SetFieldText(memo, longText, false));
+    EXPECT_EQ(memo->AsString(), longText);
+}
+
+TEST(LibStrsFieldText, SetFieldTextQuietSkipsValidation)
+{
+    TClientDataSet cds;
+    TField* rate = cds.AddField("MG007", TFieldType::ftFloat);
+    cds.CreateDataSet();
+    cds.Append();
+    int validated = 0;
+    rate->OnValidate = [&](TField* f) {
+        ++validated;
+        if (f->AsFloat() <= 0) throw EAbort();
+    };
+    const TFieldNotifyEvent handler = rate->OnValidate;
+
+    SetFieldTextQuiet(rate, "0", true); // accepted while the check is off
+    EXPECT_DOUBLE_EQ(rate->AsFloat(), 0);
+    EXPECT_EQ(validated, 0);
+    EXPECT_TRUE(rate->OnValidate == handler);
+    EXPECT_THROW(SetFieldTextQuiet(rate, "abc", true), EConvertError);
+    EXPECT_TRUE(rate->OnValidate == handler);
+    EXPECT_THROW(SetFieldText(rate, "0", true), EAbort);
+    EXPECT_EQ(validated, 1);
+    SetFieldTextQuiet(nullptr, "1", true); // nothing to do
 }

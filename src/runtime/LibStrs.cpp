@@ -1,6 +1,8 @@
 #include "runtime/LibStrs.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/core/Properties.h"
 #include "platform/core/SysUtils.h"
@@ -58,8 +60,14 @@ std::string ReplaceText(const std::string& Text, const std::string& Old, const s
         for (std::size_t pos = result.find(Old); pos != std::string::npos; pos = result.find(Old, pos + New.size()))
             result.replace(pos, Old.size(), New);
     } else {
-        for (std::size_t pos = result.find(Old); pos != std::string::npos; pos = result.find(Old))
+        // Each search conceptually starts again at the beginning. Nothing
+        // before the last replacement changed and it held no occurrence, so
+        // the next one cannot start earlier than Old.size() - 1 characters
+        // before that place; starting there finds the same occurrence.
+        for (std::size_t pos = result.find(Old); pos != std::string::npos;) {
             result.replace(pos, Old.size(), New);
+            pos = result.find(Old, pos >= Old.size() - 1 ? pos - (Old.size() - 1) : 0);
+        }
     }
     return Trim ? ::Trim(result) : result;
 }
@@ -94,13 +102,24 @@ namespace {
 
 std::string SepChar(const std::string& Sep) { return Sep.empty() ? std::string() : Sep.substr(0, 1); }
 
+// Decodes a date of the years 1 to 9999; anything else (including NaN and
+// infinities) is no date, so the callers give the empty text instead of
+// printing a year 0 or a five-digit year.
+bool DecodeValidDate(TDateTime Date, int& Year, int& Month, int& Day)
+{
+    constexpr double MinDate = -693593.0; // 0001-01-01
+    constexpr double MaxDate = 2958466.0; // 10000-01-01, excluded
+    if (!std::isfinite(Date) || Date <= MinDate - 1 || Date >= MaxDate) return false;
+    DecodeDate(Date, Year, Month, Day);
+    return Year >= 1 && Year <= 9999;
+}
+
 } // namespace
 
 std::string FormatDateByType(int Type, const std::string& Sep, TDateTime Date)
 {
-    if (Date == 0 || Type < 1 || Type > 5) return std::string();
     int y, m, d;
-    DecodeDate(Date, y, m, d);
+    if (Date == 0 || Type < 1 || Type > 5 || !DecodeValidDate(Date, y, m, d)) return std::string();
     const Variant sep(SepChar(Sep));
     switch (Type) {
     case 1: return Format("%.4d%s%.2d%s%.2d", {y, sep, m, sep, d});
@@ -113,9 +132,8 @@ std::string FormatDateByType(int Type, const std::string& Sep, TDateTime Date)
 
 std::string FormatYearMonthByType(int Type, const std::string& Sep, TDateTime Date)
 {
-    if (Date == 0 || Type < 1 || Type > 5) return std::string();
     int y, m, d;
-    DecodeDate(Date, y, m, d);
+    if (Date == 0 || Type < 1 || Type > 5 || !DecodeValidDate(Date, y, m, d)) return std::string();
     const Variant sep(SepChar(Sep));
     switch (Type) {
     case 1: return Format("%.4d%s%.2d", {y, sep, m});
@@ -134,15 +152,18 @@ TDateTime ParseDateByType(const std::string& Text, int Type, const std::string& 
     int f[3];
     for (int& field : f) field = TryStrToInt(Trim(CutField(rest, sep))).value_or(-1);
     if (f[0] <= 0 || f[1] <= 0 || f[2] <= 0 || Type < 1 || Type > 5) return 0;
-    int year, month, day;
+    // The year in 64 bits: a huge Republic-of-China year plus 1911 must
+    // fail the date check, not overflow.
+    std::int64_t year;
+    int month, day;
     switch (Type) {
     case 1: year = f[0]; month = f[1]; day = f[2]; break;
     case 2: year = f[2]; month = f[0]; day = f[1]; break;
     case 3: year = f[2]; month = f[1]; day = f[0]; break;
-    default: year = f[0] + 1911; month = f[1]; day = f[2]; break;
+    default: year = std::int64_t{f[0]} + 1911; month = f[1]; day = f[2]; break;
     }
     TDateTime first;
-    if (!TryEncodeDate(year, month, 1, first)) return 0;
+    if (year > 9999 || !TryEncodeDate(static_cast<int>(year), month, 1, first)) return 0;
     // The day is not checked against the month: day 31 of a 30-day month
     // runs into the next month.
     return first + (day - 1);
@@ -180,16 +201,16 @@ std::string ShiftDate8(const Variant& Value, const std::string& Unit, int N)
         }
     } else if (Value.Type() == varDate) date = Value.AsDateTime();
     else return std::string();
-    if (date == 0) return std::string();
-
     int y, m, d;
-    DecodeDate(date, y, m, d);
+    if (date == 0 || !DecodeValidDate(date, y, m, d)) return std::string();
+
     TDateTime result;
     const std::string unit = UpperCase(Unit);
     if (unit == "Y") {
-        y += N;
-        d = std::min(d, DaysInMonth(y, m));
-        if (!TryEncodeDate(y, m, d, result)) return std::string();
+        const std::int64_t year = std::int64_t{y} + N;
+        if (year < 1 || year > 9999) return std::string();
+        d = std::min(d, DaysInMonth(static_cast<int>(year), m));
+        if (!TryEncodeDate(static_cast<int>(year), m, d, result)) return std::string();
     } else if (unit == "M") {
         const long total = static_cast<long>(y) * 12 + m + N;
         long month = total % 12, year = total / 12;
@@ -203,8 +224,7 @@ std::string ShiftDate8(const Variant& Value, const std::string& Unit, int N)
     } else if (unit == "D") {
         result = std::trunc(date) + N;
         int ry, rm, rd;
-        DecodeDate(result, ry, rm, rd);
-        if (ry < 1 || ry > 9999) return std::string();
+        if (!DecodeValidDate(result, ry, rm, rd)) return std::string();
     } else {
         return std::string();
     }
@@ -274,6 +294,8 @@ Variant ConvertVariant(const Variant& V, int CodePage, bool toWide, const char* 
         ConvertStrings(result, CodePage, toWide, true);
     } catch (const std::exception& e) {
         WriteAlertLog("libstrs", alertPrefix + std::string(e.what()), "D");
+    } catch (...) {
+        WriteAlertLog("libstrs", alertPrefix + std::string("unknown error"), "D");
     }
     return result;
 }
@@ -305,7 +327,7 @@ bool HasProperty(const TObject* Component, const std::string& Name) { return Get
 std::string GetStrPropByName(const TObject* Component, const std::string& Name)
 {
     const TPropInfo* p = FindProp(Component, Name, IsStr);
-    return p ? p->GetStr(*Component) : std::string();
+    return p && p->GetStr ? p->GetStr(*Component) : std::string();
 }
 
 void SetStrPropByName(TObject* Component, const std::string& Name, const std::string& Value)
@@ -316,7 +338,7 @@ void SetStrPropByName(TObject* Component, const std::string& Name, const std::st
 std::int64_t GetOrdPropByName(const TObject* Component, const std::string& Name)
 {
     const TPropInfo* p = FindProp(Component, Name, IsOrd);
-    return p ? p->GetOrd(*Component) : 0;
+    return p && p->GetOrd ? p->GetOrd(*Component) : 0;
 }
 
 void SetOrdPropByName(TObject* Component, const std::string& Name, std::int64_t Value)
@@ -327,7 +349,7 @@ void SetOrdPropByName(TObject* Component, const std::string& Name, std::int64_t 
 TMethod GetMethodPropByName(const TObject* Component, const std::string& Name)
 {
     const TPropInfo* p = FindProp(Component, Name, IsMethod);
-    return p ? p->GetMethod(*Component) : TMethod{};
+    return p && p->GetMethod ? p->GetMethod(*Component) : TMethod{};
 }
 
 void SetMethodPropByName(TObject* Component, const std::string& Name, const TMethod& Value)

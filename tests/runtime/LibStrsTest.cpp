@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "TestSupport.h"
 #include "platform/core/Properties.h"
 #include "platform/data/DataSet.h"
@@ -37,6 +40,8 @@ TEST(LibStrsFields, GetCutCount)
 TEST(LibStrsFields, ReplaceText)
 {
     EXPECT_EQ(ReplaceText("aabb", "ab", "", false), ""); // the joined "ab" is replaced too
+    EXPECT_EQ(ReplaceText("xaaabbby", "ab", "", false), "xy");
+    EXPECT_EQ(ReplaceText("a--b---c", "--", "-", false), "a-b-c");
     EXPECT_EQ(ReplaceText("abc", "a", "A", false), "abc"); // a change of case only is never made
     EXPECT_EQ(ReplaceText("  x-y-z  ", "-", "/", true), "x/y/z");
     EXPECT_EQ(ReplaceText("  x-y  ", "-", "/", false), "  x/y  ");
@@ -77,6 +82,11 @@ TEST(LibStrsDates, FormatByType)
     }
     EXPECT_EQ(FormatDateByType(1, "-x", d2024), "2024-03-05"); // first character of the separator
     EXPECT_EQ(FormatDateByType(1, "", d2024), "20240305");
+    // Values outside the years 1 to 9999 are no dates.
+    for (const TDateTime bad : {1e7, -700000.0, std::nan("")}) {
+        EXPECT_EQ(FormatDateByType(1, "/", bad), "") << bad;
+        EXPECT_EQ(FormatYearMonthByType(3, "/", bad), "") << bad;
+    }
 }
 
 TEST(LibStrsDates, ParseByType)
@@ -93,6 +103,8 @@ TEST(LibStrsDates, ParseByType)
         {"2024/13/01", 1, 0},                      {"2024/0/01", 1, 0},
         {"2024/03", 1, 0},                         {"2024/xx/01", 1, 0},
         {"   ", 1, 0},                             {"2024/03/05", 6, 0},
+        {"2147483647/1/1", 4, 0},                  {"8089/01/01", 5, 0},
+        {"8088/12/31", 4, EncodeDate(9999, 12, 31)},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseDateByType(c.Text, c.Type, "/"), c.Expected) << c.Text;
 }
@@ -130,6 +142,8 @@ TEST(LibStrsDates, ShiftDate8)
         {"20240101", "D", 366, "20250101"}, {"20240101", "W", 1, ""},         {"20240230", "D", 1, ""},
         {u"20240305", "D", 1, "20240306"}, {Variant::FromDateTime(EncodeDate(2024, 3, 5) + 0.5), "m", 1, "20240405"},
         {Variant(20240305), "D", 1, ""},   {Variant(), "D", 1, ""},          {"99991231", "D", 1, ""},
+        {"20240101", "Y", INT_MAX, ""},    {"20240101", "Y", -2024, ""},     {"20240101", "M", INT_MIN, ""},
+        {Variant::FromDateTime(1e7), "D", 1, ""}, {Variant::FromDateTime(std::nan("")), "D", 1, ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ShiftDate8(c.Value, c.Unit, c.N), c.Expected) << c.Value.AsString() << c.Unit;
 }
@@ -214,6 +228,7 @@ public:
     std::string Caption;
     int Tag = 0;
     TNotifyEvent OnExit;
+    std::string Kind = "probe";
 };
 
 } // namespace
@@ -224,6 +239,7 @@ const TClassInfo& TProbe::StaticClass()
                                        .Field("Caption", &TProbe::Caption)
                                        .Field("Tag", &TProbe::Tag)
                                        .Field("OnExit", &TProbe::OnExit)
+                                       .Prop<std::string>("Kind", &TProbe::Kind, nullptr)
                                        .Build();
     return info;
 }
@@ -249,6 +265,8 @@ TEST(LibStrsProperties, ByNameNeverRaises)
     SetStrPropByName(&p, "Tag", "x");
     SetOrdPropByName(&p, "Hint", 1);
     EXPECT_EQ(p.Tag, 5);
+    SetStrPropByName(&p, "Kind", "x"); // read-only: nothing happens
+    EXPECT_EQ(GetStrPropByName(&p, "Kind"), "probe");
 
     int calls = 0;
     TNotifyEvent handler([&](TObject*) { ++calls; });

@@ -9,7 +9,10 @@ TKvADOConnection::TKvADOConnection() = default;
 
 TKvADOConnection::~TKvADOConnection()
 {
-    for (TKvADOQuery* query : FQueries) query->FConnection = nullptr;
+    for (TKvADOQuery* query : FQueries) {
+        query->FStatement.reset();
+        query->FConnection = nullptr;
+    }
 }
 
 const TClassInfo& TKvADOConnection::StaticClass()
@@ -52,6 +55,8 @@ void TKvADOConnection::Close()
             // Closing the database ends the transaction anyway.
         }
     }
+    // Compiled statements belong to the engine and go with it.
+    for (TKvADOQuery* query : FQueries) query->FStatement.reset();
     FEngine.reset();
 }
 
@@ -138,6 +143,7 @@ const TClassInfo& TKvADOQuery::StaticClass()
         TClassBuilder<TKvADOQuery>("TKvADOQuery", TObject::StaticClass())
             .Prop<TKvADOConnection*>("Connection", &TKvADOQuery::Connection, &TKvADOQuery::SetConnection)
             .Prop<bool>("Active", &TKvADOQuery::Active, &TKvADOQuery::SetActive)
+            .Prop<bool>("Prepared", &TKvADOQuery::Prepared, &TKvADOQuery::SetPrepared)
             .Build();
     return info;
 }
@@ -146,6 +152,7 @@ void TKvADOQuery::SetConnection(TKvADOConnection* value)
 {
     if (value == FConnection) return;
     Close();
+    FStatement.reset();
     if (FConnection) FConnection->FQueries.erase(this);
     FConnection = value;
     if (FConnection) FConnection->FQueries.insert(this);
@@ -170,15 +177,30 @@ TDbResult TKvADOQuery::Run()
     const TParameters& params = Parameters();
     std::vector<TDbParam> values;
     for (const auto& p : params.FItems) values.push_back({p->Name(), p->Value()});
-    return FConnection->Engine().Execute(FParsedText, values);
+    if (!FPrepared) return FConnection->Engine().Execute(FParsedText, values);
+    if (!FStatement || FStatementText != FParsedText) {
+        FStatement.reset();
+        FStatement = FConnection->Engine().Prepare(FParsedText);
+        FStatementText = FParsedText;
+    }
+    return FStatement->Execute(values);
+}
+
+void TKvADOQuery::SetPrepared(bool value)
+{
+    FPrepared = value;
+    if (!value) FStatement.reset();
 }
 
 void TKvADOQuery::Open()
 {
     // Changing the text closes the query, as a new statement needs a new run.
-    if (FActive && SQL.Text() == FParsedText) return;
+    // (Compared with the text that was run: reading the parameters of a new
+    // text already parses it.)
+    if (FActive && SQL.Text() == FOpenText) return;
     Close();
     TDbResult result = Run();
+    FOpenText = FParsedText;
     if (result.Columns.empty()) throw EDatabaseError("The statement returns no rows to open");
     FFields.clear();
     for (std::size_t c = 0; c < result.Columns.size(); ++c)

@@ -135,6 +135,11 @@ public:
     void SetActive(bool value);
     // Runs the text; returns the number of rows inserted, changed or deleted.
     long long ExecSQL();
+    // When set, the statement is compiled once and kept while the text and
+    // the connection stay the same, so running it many times (bulk inserts)
+    // costs only the binding of the values and the run.
+    bool Prepared() const { return FPrepared; }
+    void SetPrepared(bool value);
     long long RowsAffected() const { return FRowsAffected; }
 
     void First();
@@ -161,6 +166,7 @@ private:
     TKvADOConnection* FConnection = nullptr;
     TParameters FParams;
     std::string FParsedText;
+    std::string FOpenText; // the text whose rows are open
     bool FParsed = false;
     bool FActive = false;
     std::vector<std::unique_ptr<TQueryField>> FFields;
@@ -169,4 +175,7 @@ private:
     bool FEof = true;
     bool FBof = true;
     long long FRowsAffected = 0;
+    bool FPrepared = false;
+    std::unique_ptr<IDbStatement> FStatement; // compiled FStatementText, while Prepared
+    std::string FStatementText;
 };

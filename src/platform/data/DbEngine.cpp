@@ -4,6 +4,34 @@
 
 IDbEngine::~IDbEngine() = default;
 
+TDbResult IDbEngine::ExecuteSelect(std::string_view, const std::vector<TDbParam>&)
+{
+    throw EDBEngineError("This database engine cannot run read-only queries");
+}
+
+IDbStatement::~IDbStatement() = default;
+
+namespace {
+
+// The statement of an engine without compiled statements: the text runs
+// anew each time.
+class TTextStatement final : public IDbStatement {
+public:
+    TTextStatement(IDbEngine& engine, std::string_view sql) : FEngine(engine), FSql(sql) {}
+    TDbResult Execute(const std::vector<TDbParam>& params) override { return FEngine.Execute(FSql, params); }
+
+private:
+    IDbEngine& FEngine;
+    std::string FSql;
+};
+
+} // namespace
+
+std::unique_ptr<IDbStatement> IDbEngine::Prepare(std::string_view sql)
+{
+    return std::make_unique<TTextStatement>(*this, sql);
+}
+
 TConnectionParams ParseConnectionString(std::string_view connectionString)
 {
     TConnectionParams params;

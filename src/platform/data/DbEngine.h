@@ -24,6 +24,15 @@ struct TDbResult {
     long long RowsAffected = 0;             // rows inserted, changed or deleted
 };
 
+// A statement compiled once and run many times with different values, as
+// bulk loads do. It must not outlive the engine that made it.
+class IDbStatement {
+public:
+    virtual ~IDbStatement();
+    // Runs the statement with these values; the result is as Execute's.
+    virtual TDbResult Execute(const std::vector<TDbParam>& params) = 0;
+};
+
 class IDbEngine {
 public:
     virtual ~IDbEngine();
@@ -31,6 +40,17 @@ public:
     // last statement that returns rows (or of the last statement). Engine
     // failures raise EDBEngineError with the engine's message.
     virtual TDbResult Execute(std::string_view sql, const std::vector<TDbParam>& params) = 0;
+    // Runs exactly one query (SELECT, or WITH ... SELECT) that only reads.
+    // The text is checked before anything runs: several statements, any
+    // statement that writes, attaches, changes settings (PRAGMA) or controls
+    // transactions, and functions with effects outside the query raise
+    // EDBEngineError. Meant for SQL texts that arrive from the network.
+    // The default raises: an engine offers it only when it can enforce it.
+    virtual TDbResult ExecuteSelect(std::string_view sql, const std::vector<TDbParam>& params);
+    // Compiles the text for repeated runs. This default translates and
+    // compiles it again on every run; engines that can keep a compiled
+    // statement do so.
+    virtual std::unique_ptr<IDbStatement> Prepare(std::string_view sql);
     virtual void BeginTransaction() = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;

@@ -239,3 +239,19 @@ std::vector<std::string> SqlParamNames(std::string_view sql)
     }
     return names;
 }
+
+std::string ExpandCompanyPrefix(std::string_view sql, std::string_view database)
+{
+    const std::vector<TTok> toks = Tokenize(sql);
+    std::string out;
+    for (std::size_t i = 0; i < toks.size(); ++i) {
+        if (toks[i].Is('$') && i + 1 < toks.size() && toks[i + 1].Is('$')) {
+            out += database;
+            out += "..";
+            ++i;
+            continue;
+        }
+        out += toks[i].Text;
+    }
+    return out;
+}

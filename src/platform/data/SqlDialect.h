@@ -30,3 +30,8 @@ std::vector<std::string> SqlDatabaseRefs(std::string_view sql);
 // The names of the ":NAME" parameters, each once (compared without regard to
 // case), in order of appearance; literals, comments and "::" are skipped.
 std::vector<std::string> SqlParamNames(std::string_view sql);
+
+// Replaces each "$$" outside literals, quoted names and comments by the
+// company database prefix "<database>.." (so "$$ACRMA" reads the company's
+// table ACRMA through the "db..table" form above).
+std::string ExpandCompanyPrefix(std::string_view sql, std::string_view database);

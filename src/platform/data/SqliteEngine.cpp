@@ -1,6 +1,7 @@
 // The SQLite engine. Only the platform layer talks to SQLite.
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 
@@ -85,25 +86,67 @@ public:
             p = tail ? tail : end;
             if (!raw) continue; // only blanks or comments were left
             TStatement stmt(raw);
-            Bind(raw, params);
-            const sqlite3_int64 before = sqlite3_total_changes64(FDb);
-            TDbResult current;
-            const int columns = sqlite3_column_count(raw);
-            for (int c = 0; c < columns; ++c) current.Columns.emplace_back(sqlite3_column_name(raw, c));
-            int rc;
-            while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-                std::vector<Variant> row(columns);
-                for (int c = 0; c < columns; ++c) row[c] = ColumnValue(raw, c);
-                current.Rows.push_back(std::move(row));
-            }
-            if (rc != SQLITE_DONE) RaiseEngineError(FDb, "");
-            current.RowsAffected = sqlite3_total_changes64(FDb) != before ? sqlite3_changes64(FDb) : 0;
+            TDbResult current = Run(raw, params);
+            const int columns = static_cast<int>(current.Columns.size());
             if (columns > 0 || !haveRows) {
                 haveRows = haveRows || columns > 0;
                 result = std::move(current);
             }
         }
         return result;
+    }
+
+    std::unique_ptr<IDbStatement> Prepare(std::string_view sql) override;
+
+    // Binds the values, steps the statement to its end and collects the rows.
+    static TDbResult Run(sqlite3_stmt* raw, const std::vector<TDbParam>& params)
+    {
+        sqlite3* db = sqlite3_db_handle(raw);
+        Bind(raw, params);
+        const sqlite3_int64 before = sqlite3_total_changes64(db);
+        TDbResult current;
+        const int columns = sqlite3_column_count(raw);
+        for (int c = 0; c < columns; ++c) current.Columns.emplace_back(sqlite3_column_name(raw, c));
+        int rc;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+            std::vector<Variant> row(columns);
+            for (int c = 0; c < columns; ++c) row[c] = ColumnValue(raw, c);
+            current.Rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) RaiseEngineError(db, "");
+        current.RowsAffected = sqlite3_total_changes64(db) != before ? sqlite3_changes64(db) : 0;
+        return current;
+    }
+
+    TDbResult ExecuteSelect(std::string_view sql, const std::vector<TDbParam>& params) override
+    {
+        const std::string text = TranslateSql(sql, [this](const std::string& db) { return SchemaFor(db); });
+        const std::string first = FirstKeyword(text);
+        if (!SameText(first, "SELECT") && !SameText(first, "WITH"))
+            throw EDBEngineError(first.empty() ? std::string("The query text is empty")
+                                               : "Only a SELECT query may be run here, not '" + first + "'");
+        const char* end = text.c_str() + text.size();
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        TReadOnlyGuard guard(FDb);
+        const int rc = sqlite3_prepare_v2(FDb, text.c_str(), static_cast<int>(text.size()), &raw, &tail);
+        guard.Release();
+        if (rc != SQLITE_OK) {
+            if (!guard.Denied.empty())
+                throw EDBEngineError("The query may only read data: " + guard.Denied + " is not allowed");
+            RaiseEngineError(FDb, "");
+        }
+        TStatement stmt(raw);
+        if (!raw) throw EDBEngineError("The query text is empty");
+        if (tail && tail < end) {
+            sqlite3_stmt* next = nullptr;
+            const int rest = sqlite3_prepare_v2(FDb, tail, static_cast<int>(end - tail), &next, nullptr);
+            TStatement nextStmt(next);
+            if (rest != SQLITE_OK || next)
+                throw EDBEngineError("Only one statement may be run here; the text holds more than one");
+        }
+        if (!sqlite3_stmt_readonly(raw)) throw EDBEngineError("The query may only read data");
+        return Run(raw, params);
     }
 
     void BeginTransaction() override
@@ -124,6 +167,81 @@ public:
     bool InTransaction() const override { return FInTransaction; }
 
 private:
+    // Refuses, while a query is compiled, every action but reading: writes,
+    // ATTACH, PRAGMA, transactions, schema changes, recursive queries and
+    // functions that reach outside the query. Denied keeps the first refusal.
+    class TReadOnlyGuard {
+    public:
+        explicit TReadOnlyGuard(sqlite3* db) : FDb(db) { sqlite3_set_authorizer(FDb, &Authorize, this); }
+        ~TReadOnlyGuard() { Release(); }
+        TReadOnlyGuard(const TReadOnlyGuard&) = delete;
+        TReadOnlyGuard& operator=(const TReadOnlyGuard&) = delete;
+        void Release()
+        {
+            if (FDb) sqlite3_set_authorizer(FDb, nullptr, nullptr);
+            FDb = nullptr;
+        }
+        std::string Denied;
+
+    private:
+        static int Authorize(void* self, int action, const char* a, const char* b, const char*, const char*)
+        {
+            auto* guard = static_cast<TReadOnlyGuard*>(self);
+            switch (action) {
+            case SQLITE_SELECT:
+            case SQLITE_READ:
+                return SQLITE_OK;
+            case SQLITE_FUNCTION: {
+                static const char* const unsafe[] = {"load_extension", "fts3_tokenizer", "readfile",
+                                                     "writefile",      "edit",           "sqlite_dbpage"};
+                const std::string name = b ? b : "";
+                for (const char* u : unsafe)
+                    if (SameText(name, u)) return guard->Deny("the function " + name);
+                return SQLITE_OK;
+            }
+            case SQLITE_INSERT: return guard->Deny("INSERT");
+            case SQLITE_UPDATE: return guard->Deny("UPDATE");
+            case SQLITE_DELETE: return guard->Deny("DELETE");
+            case SQLITE_ATTACH: return guard->Deny("ATTACH");
+            case SQLITE_DETACH: return guard->Deny("DETACH");
+            case SQLITE_PRAGMA: return guard->Deny("PRAGMA");
+            case SQLITE_TRANSACTION: return guard->Deny("a transaction statement");
+            case SQLITE_RECURSIVE: return guard->Deny("a recursive query");
+            default:
+                return guard->Deny("statement kind " + std::to_string(action) + (a ? std::string(" on ") + a : ""));
+            }
+        }
+        int Deny(std::string what)
+        {
+            if (Denied.empty()) Denied = std::move(what);
+            return SQLITE_DENY;
+        }
+        sqlite3* FDb;
+    };
+
+    // The first word of the text after blanks, comments and "(".
+    static std::string FirstKeyword(const std::string& text)
+    {
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const char c = text[i];
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(') {
+                ++i;
+            } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
+                while (i < text.size() && text[i] != '\n') ++i;
+            } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+                const std::size_t e = text.find("*/", i + 2);
+                i = e == std::string::npos ? text.size() : e + 2;
+            } else {
+                break;
+            }
+        }
+        std::size_t j = i;
+        while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_')) ++j;
+        if (j == i && i < text.size()) j = i + 1;
+        return text.substr(i, j - i);
+    }
+
     void Exec(const char* sql)
     {
         if (sqlite3_exec(FDb, sql, nullptr, nullptr, nullptr) != SQLITE_OK) RaiseEngineError(FDb, sql);
@@ -221,6 +339,50 @@ private:
     std::map<std::string, std::string> FAttached;
     bool FInTransaction = false;
 };
+
+// A statement compiled once. After every run it is reset and its values
+// cleared, so it holds no lock between runs.
+class TSqliteStatement final : public IDbStatement {
+public:
+    explicit TSqliteStatement(sqlite3_stmt* stmt) : FStmt(stmt) {}
+
+    TDbResult Execute(const std::vector<TDbParam>& params) override
+    {
+        struct TResetter {
+            sqlite3_stmt* Stmt;
+            ~TResetter()
+            {
+                sqlite3_reset(Stmt);
+                sqlite3_clear_bindings(Stmt);
+            }
+        } resetter{FStmt.get()};
+        return TSqliteEngine::Run(FStmt.get(), params);
+    }
+
+private:
+    TStatement FStmt;
+};
+
+std::unique_ptr<IDbStatement> TSqliteEngine::Prepare(std::string_view sql)
+{
+    const std::string text = TranslateSql(sql, [this](const std::string& db) { return SchemaFor(db); });
+    const char* end = text.c_str() + text.size();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(FDb, text.c_str(), static_cast<int>(text.size()), &raw, &tail) != SQLITE_OK)
+        RaiseEngineError(FDb, "");
+    if (!raw) return IDbEngine::Prepare(sql); // nothing but blanks or comments
+    auto statement = std::make_unique<TSqliteStatement>(raw);
+    // Only blanks or comments may follow; a text of several statements runs
+    // as a whole each time instead.
+    if (tail && tail < end) {
+        sqlite3_stmt* next = nullptr;
+        const int rc = sqlite3_prepare_v2(FDb, tail, static_cast<int>(end - tail), &next, nullptr);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next) return IDbEngine::Prepare(sql);
+    }
+    return statement;
+}
 
 } // namespace
 

@@ -154,4 +154,13 @@ IAutoObjectPtr CreateOleObject(std::string_view className)
     return object;
 }
 
+std::string ModuleFileName(const void* address)
+{
+    Dl_info info{};
+    if (!address || !::dladdr(address, &info) || !info.dli_fname) return "";
+    std::error_code ec;
+    const auto full = std::filesystem::weakly_canonical(info.dli_fname, ec);
+    return ec ? std::string(info.dli_fname) : full.string();
+}
+
 } // namespace os

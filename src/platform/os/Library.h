@@ -39,6 +39,10 @@ private:
     std::string FFileName;
 };
 
+// The full path of the loaded library (or executable) that contains the
+// address; "" when the address belongs to none.
+std::string ModuleFileName(const void* address);
+
 // Creates an automation object from its class name ("Lib.Class"). When the
 // class is not registered, the library named by the part before the first
 // "." is loaded (and kept loaded) so that it can register its classes.

@@ -93,12 +93,21 @@ void TComponent::RemoveComponent(TComponent* component)
     Notification(component, opRemove);
 }
 
+void TComponent::Free()
+{
+    if (!FBeforeDestructionDone) {
+        FBeforeDestructionDone = true;
+        BeforeDestruction();
+    }
+    delete this;
+}
+
 void TComponent::DestroyComponents()
 {
     // Each destructor removes the component from our list.
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
-        delete c;
+        c->Free();
         if (!FComponents.empty() && FComponents.back() == c) FComponents.pop_back();
     }
 }

@@ -48,6 +48,13 @@ public:
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
 
+    // Frees the component: BeforeDestruction runs while the whole object
+    // (derived parts included) still exists, then the destructors. Code that
+    // frees a component uses this rather than delete.
+    void Free();
+    // True from the start of Free: the component is on its way out.
+    bool BeforeDestructionDone() const { return FBeforeDestructionDone; }
+
     TComponentState ComponentState() const { return FState; }
     bool Destroying() const { return FState & (1u << csDestroying); }
 
@@ -58,6 +65,8 @@ protected:
     // Marks the component as being destroyed; derived destructors call it
     // first so that nothing reacts to events of a half-destroyed component.
     void BeginDestroy();
+    // Runs once, at the start of Free (forms run OnDestroy here).
+    virtual void BeforeDestruction() {}
 
 private:
     void ValidateRename(const std::string& newName) const;
@@ -66,6 +75,7 @@ private:
     std::string FName;
     int FTag = 0;
     TComponentState FState = 0;
+    bool FBeforeDestructionDone = false;
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
 };

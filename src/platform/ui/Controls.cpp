@@ -514,7 +514,7 @@ void TWinControl::DestroyChildren()
     // destructor takes the control out of our list and out of its owner's.
     while (!FControls.empty()) {
         TControl* c = FControls.back();
-        delete c;
+        c->Free();
         if (!FControls.empty() && FControls.back() == c) FControls.pop_back();
     }
 }

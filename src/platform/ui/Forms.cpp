@@ -77,14 +77,21 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner)
     SetBounds(0, 0, 320, 240);
 }
 
-TForm::~TForm()
+void TForm::BeforeDestruction()
 {
-    BeginDestroy();
     try {
         OnDestroy(this);
     } catch (...) {
         Application->HandleCurrentException();
     }
+}
+
+TForm::~TForm()
+{
+    BeginDestroy();
+    // A form deleted without Free still tells its OnDestroy handler, though
+    // derived parts are gone by now.
+    if (!BeforeDestructionDone()) TForm::BeforeDestruction();
     if (FModalLoop) FModalLoop->quit();
     FActiveControl = nullptr;
     DestroyChildren();
@@ -409,7 +416,7 @@ void TForm::DefaultHandler(TMessage& message)
 {
     switch (message.Msg) {
     case WM_CLOSE: Close(); break;
-    case CM_RELEASE: delete this; break;
+    case CM_RELEASE: Free(); break;
     default: TWinControl::DefaultHandler(message); break;
     }
 }

@@ -133,6 +133,8 @@ public:
     void DefaultHandler(TMessage& message) override;
 
 protected:
+    // Runs OnDestroy while the whole form still exists.
+    void BeforeDestruction() override;
     void VisibleChanged() override;
     void Notification(TComponent* component, TOperation operation) override;
 

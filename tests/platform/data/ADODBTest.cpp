@@ -258,3 +258,58 @@ TEST(ADODBConnection, ConnectionStrings)
     conn.Open();
     EXPECT_TRUE(conn.Connected());
 }
+
+// A prepared query keeps its compiled statement across runs with new values,
+// compiles again when its text changes, and lets go of it when the
+// connection closes.
+TEST_F(ADODB, PreparedQueriesRunManyTimes)
+{
+    Exec(Company, "CREATE TABLE T (K TEXT PRIMARY KEY, N INTEGER)");
+    TKvADOQuery ins;
+    ins.SetConnection(&Company);
+    SetPropValue(&ins, "Prepared", "True");
+    ASSERT_TRUE(ins.Prepared());
+    ins.SQL.SetText("INSERT INTO T (K, N) VALUES (:K, :N)");
+    Company.BeginTrans();
+    for (int i = 0; i < 50; ++i) {
+        ins.ParamByName("K") = "k" + std::to_string(i);
+        ins.ParamByName("N") = i;
+        ASSERT_EQ(ins.ExecSQL(), 1);
+    }
+    Company.CommitTrans();
+
+    // A failing run (duplicate key) leaves the statement ready for the next.
+    ins.ParamByName("K") = "k0";
+    EXPECT_THROW(ins.ExecSQL(), EDBEngineError);
+    ins.ParamByName("K") = "k50";
+    ins.ParamByName("N") = Variant::Null();
+    EXPECT_EQ(ins.ExecSQL(), 1);
+
+    TKvADOQuery sel;
+    sel.SetConnection(&Company);
+    sel.SetPrepared(true);
+    sel.SQL.SetText("SELECT COUNT(*) C, SUM(N) S FROM T WHERE N >= :LOW");
+    sel.ParamByName("LOW") = 0;
+    sel.Open();
+    EXPECT_EQ(Rows(sel), (std::vector<std::string>{"50|1225"}));
+    sel.Close();
+    sel.ParamByName("LOW") = 45;
+    sel.Open();
+    EXPECT_EQ(Rows(sel), (std::vector<std::string>{"5|235"}));
+
+    // A new text is compiled anew; a text of two statements still runs whole.
+    // The query is still open on the old text: giving the new text's
+    // parameters values first must not leave the old rows in place.
+    sel.SQL.SetText("UPDATE T SET N = 0 WHERE K = :K; SELECT N FROM T WHERE K = :K");
+    sel.ParamByName("K") = "k7";
+    sel.Open();
+    EXPECT_EQ(Rows(sel), (std::vector<std::string>{"0"}));
+
+    // Closing the connection drops the compiled statements; the next run
+    // opens it again and compiles again.
+    Company.Close();
+    ins.ParamByName("K") = "k51";
+    ins.ParamByName("N") = 51;
+    EXPECT_EQ(ins.ExecSQL(), 1);
+    EXPECT_TRUE(Company.Connected());
+}

@@ -1,0 +1,15 @@
+#pragma once
+// TfrmBaseBatch: the batch form, which adds direct processing (btnQuery) to
+// the option form and can be run unattended by the host.
+#include "forms/BaseOpt.h"
+
+class TfrmBaseBatch : public TfrmBaseOpt {
+    ORVANE_CLASS_INFO
+public:
+    explicit TfrmBaseBatch(TComponent* AOwner);
+
+    TButton* btnQuery = nullptr;
+
+    // Mode 5 runs direct processing; every mode then closes the form.
+    bool RunUnattended(std::int32_t Mode) override;
+};

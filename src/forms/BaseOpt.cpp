@@ -1,0 +1,9 @@
+#include "forms/BaseOpt.h"
+
+const TClassInfo& TfrmBaseOpt::StaticClass()
+{
+    static const TClassInfo info = TClassBuilder<TfrmBaseOpt>("TfrmBaseOpt", TfrmBaseGene::StaticClass()).Build();
+    return info;
+}
+
+TfrmBaseOpt::TfrmBaseOpt(TComponent* AOwner) : TfrmBaseGene(AOwner) { SetName("frmBaseOpt"); }

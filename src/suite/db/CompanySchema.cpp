@@ -1,0 +1,182 @@
+// The company database schema, one migration per step. A migration that has
+// reached a released database is never edited: a change of the schema is a
+// new migration at the end of the list. docs/database.md describes the
+// tables.
+//
+// Conventions: the columns that the system's SQL texts name keep their
+// names (two letters and three digits, or COMPANY, CREATOR ...); the other
+// columns have plain upper-case names. Dates are 8-character texts
+// YYYYMMDD, time stamps 17-character texts YYYYMMDDHHNNSSZZZ, flags "Y"/"N".
+// Amounts and rates are REAL, amounts rounded to their currency's decimals.
+#include "suite/db/CompanyDatabase.h"
+
+namespace suite::db {
+
+const std::vector<TMigration>& CompanyMigrations()
+{
+    static const std::vector<TMigration> migrations = {
+        {1, "System parameters, users and rights, program records, integration settings", R"SQL(
+CREATE TABLE SYSTEM_PARAMETER (
+    COMPANY     TEXT NOT NULL,
+    NAME        TEXT NOT NULL,
+    VALUE       TEXT NOT NULL DEFAULT '',
+    DESCRIPTION TEXT NOT NULL DEFAULT '',
+    PRIMARY KEY (COMPANY, NAME)
+);
+CREATE TABLE KVTMA (
+    USER_ID   TEXT NOT NULL PRIMARY KEY,
+    USER_NAME TEXT NOT NULL DEFAULT '',
+    MOBILE    TEXT NOT NULL DEFAULT '',
+    EMAIL     TEXT NOT NULL DEFAULT '',
+    DISABLED  TEXT NOT NULL DEFAULT 'N' CHECK (DISABLED IN ('Y', 'N'))
+);
+CREATE TABLE USER_RIGHT (
+    USER_ID    TEXT NOT NULL REFERENCES KVTMA (USER_ID),
+    PROGRAM_ID TEXT NOT NULL,
+    RIGHTS     TEXT NOT NULL DEFAULT 'YYYYYYYY',
+    DATA_LIMIT TEXT NOT NULL DEFAULT '',
+    PRIMARY KEY (USER_ID, PROGRAM_ID)
+);
+CREATE TABLE ADMMB (
+    PROGRAM_ID    TEXT NOT NULL PRIMARY KEY,
+    PROGRAM_NAME  TEXT NOT NULL DEFAULT '',
+    SYSTEM_CODE   TEXT NOT NULL DEFAULT '',
+    PROGRAM_KIND  TEXT NOT NULL DEFAULT 'B',
+    NO_DIRECT_RUN TEXT NOT NULL DEFAULT 'N' CHECK (NO_DIRECT_RUN IN ('Y', 'N')),
+    WANT_LOG      TEXT NOT NULL DEFAULT 'N' CHECK (WANT_LOG IN ('Y', 'N')),
+    LIBRARY       TEXT NOT NULL DEFAULT '',
+    VERSION       TEXT NOT NULL DEFAULT '',
+    ENGLISH_NAME  TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE KVTINTMA (
+    MA001       TEXT NOT NULL PRIMARY KEY,
+    MA003       TEXT NOT NULL DEFAULT '',
+    DESCRIPTION TEXT NOT NULL DEFAULT ''
+);
+)SQL"},
+        {2, "Currencies, daily exchange rates, receivables settings", R"SQL(
+CREATE TABLE CMSMF (
+    MF001           TEXT NOT NULL PRIMARY KEY,
+    MF002           TEXT NOT NULL DEFAULT '',
+    AMOUNT_DECIMALS INTEGER NOT NULL DEFAULT 2 CHECK (AMOUNT_DECIMALS BETWEEN 0 AND 6),
+    ENGLISH_NAME    TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE CMSMG (
+    MG001 TEXT NOT NULL,
+    MG002 TEXT NOT NULL CHECK (length(MG002) = 8),
+    MG003 REAL NOT NULL CHECK (MG003 > 0),
+    PRIMARY KEY (MG001, MG002)
+) WITHOUT ROWID;
+CREATE TABLE ACRMA (
+    MA001 TEXT NOT NULL PRIMARY KEY,
+    MA018 TEXT NOT NULL DEFAULT 'N' CHECK (MA018 IN ('Y', 'N')),
+    MA033 TEXT
+);
+)SQL"},
+        {3, "Customers, open receivables, adjustment documents", R"SQL(
+CREATE TABLE CUSTOMER (
+    CUSTOMER_ID   TEXT NOT NULL PRIMARY KEY,
+    CUSTOMER_NAME TEXT NOT NULL DEFAULT '',
+    CURRENCY      TEXT NOT NULL,
+    COUNTRY       TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE AR_INVOICE (
+    INVOICE_NO       TEXT NOT NULL PRIMARY KEY,
+    CUSTOMER_ID      TEXT NOT NULL REFERENCES CUSTOMER (CUSTOMER_ID),
+    CURRENCY         TEXT NOT NULL,
+    INVOICE_DATE     TEXT NOT NULL CHECK (length(INVOICE_DATE) = 8),
+    DUE_DATE         TEXT NOT NULL DEFAULT '',
+    AMOUNT           REAL NOT NULL,
+    OPEN_AMOUNT      REAL NOT NULL,
+    BOOKED_RATE      REAL NOT NULL CHECK (BOOKED_RATE > 0),
+    HOME_AMOUNT      REAL NOT NULL,
+    LAST_ADJUST_DATE TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX AR_INVOICE_CURRENCY ON AR_INVOICE (CURRENCY, INVOICE_DATE);
+CREATE INDEX AR_INVOICE_CUSTOMER ON AR_INVOICE (CUSTOMER_ID);
+CREATE TABLE ACRLD (
+    LD001            TEXT NOT NULL,
+    LD002            TEXT NOT NULL,
+    LD012            TEXT NOT NULL DEFAULT 'N' CHECK (LD012 IN ('Y', 'N')),
+    DOC_DATE         TEXT NOT NULL CHECK (length(DOC_DATE) = 8),
+    JOB_NO           TEXT NOT NULL DEFAULT '',
+    TOTAL_DIFFERENCE REAL NOT NULL DEFAULT 0,
+    REMARK           TEXT NOT NULL DEFAULT '',
+    COMPANY          TEXT NOT NULL DEFAULT '',
+    CREATOR          TEXT NOT NULL DEFAULT '',
+    CREATE_DATE      TEXT NOT NULL DEFAULT '',
+    PRIMARY KEY (LD001, LD002)
+);
+CREATE TABLE ACRLD_LINE (
+    DOC_TYPE        TEXT NOT NULL,
+    DOC_NO          TEXT NOT NULL,
+    LINE_NO         INTEGER NOT NULL,
+    INVOICE_NO      TEXT NOT NULL,
+    CUSTOMER_ID     TEXT NOT NULL,
+    CURRENCY        TEXT NOT NULL,
+    OPEN_AMOUNT     REAL NOT NULL,
+    OLD_RATE        REAL NOT NULL,
+    NEW_RATE        REAL NOT NULL,
+    OLD_HOME_AMOUNT REAL NOT NULL,
+    NEW_HOME_AMOUNT REAL NOT NULL,
+    DIFFERENCE      REAL NOT NULL,
+    PRIMARY KEY (DOC_TYPE, DOC_NO, LINE_NO),
+    FOREIGN KEY (DOC_TYPE, DOC_NO) REFERENCES ACRLD (LD001, LD002)
+);
+CREATE INDEX ACRLD_LINE_INVOICE ON ACRLD_LINE (INVOICE_NO);
+)SQL"},
+        {4, "Message rules and message-centre records", R"SQL(
+CREATE TABLE TMCMC (
+    MC001     TEXT NOT NULL,
+    MC002     TEXT NOT NULL,
+    RULE_NAME TEXT NOT NULL DEFAULT '',
+    MC005     TEXT NOT NULL DEFAULT '',
+    PRIMARY KEY (MC001, MC002)
+);
+CREATE TABLE TMCMD (
+    MD001 TEXT NOT NULL,
+    MD002 TEXT NOT NULL,
+    MD003 TEXT NOT NULL,
+    MD004 TEXT NOT NULL DEFAULT '',
+    MD006 TEXT NOT NULL DEFAULT '',
+    MD007 TEXT,
+    PRIMARY KEY (MD001, MD002, MD003)
+);
+CREATE TABLE ADMTC (
+    TC001       TEXT NOT NULL PRIMARY KEY,
+    TC002       TEXT DEFAULT '',
+    TC003       TEXT DEFAULT '',
+    TC004       TEXT DEFAULT '',
+    TC005       TEXT DEFAULT 'N',
+    TC006       TEXT DEFAULT '',
+    TC007       TEXT DEFAULT '',
+    TC008       TEXT DEFAULT '',
+    TC009       TEXT DEFAULT '',
+    COMPANY     TEXT DEFAULT '',
+    CREATOR     TEXT DEFAULT '',
+    CREATE_DATE TEXT DEFAULT '',
+    FLAG        INTEGER DEFAULT 1
+);
+CREATE TABLE ADMTD (
+    TD001       TEXT NOT NULL PRIMARY KEY,
+    TD002       TEXT DEFAULT '',
+    TD003       TEXT DEFAULT '',
+    TD004       TEXT DEFAULT '',
+    TD005       TEXT DEFAULT 'Y',
+    TD006       TEXT DEFAULT '',
+    TD007       TEXT DEFAULT '',
+    TD008       TEXT DEFAULT '',
+    TD009       TEXT DEFAULT '',
+    COMPANY     TEXT DEFAULT '',
+    CREATOR     TEXT DEFAULT '',
+    CREATE_DATE TEXT DEFAULT '',
+    FLAG        INTEGER DEFAULT 1
+);
+)SQL"},
+    };
+    return migrations;
+}
+
+int LatestCompanySchemaVersion() { return CompanyMigrations().back().Version; }
+
+} // namespace suite::db

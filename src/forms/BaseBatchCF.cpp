@@ -11,7 +11,7 @@ const TClassInfo& TfrmBaseBatch::StaticClass()
 TfrmBaseBatch::TfrmBaseBatch(TComponent* AOwner) : TfrmBaseOpt(AOwner)
 {
     SetName("frmBaseBatch");
-    btnQuery = new TButton(this);
+    btnQuery = new TBitBtn(this);
     btnQuery->SetName("btnQuery");
     btnQuery->SetParent(this);
     btnQuery->SetCaption("直接处理");

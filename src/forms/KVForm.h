@@ -5,6 +5,7 @@
 // "disabled" image to every one-image button glyph. It owns the window's code
 // converter (texts converted once, message dialogs) and language controller
 // (packages of the window's class and its ancestors applied on every show).
+#include <memory>
 #include <string>
 
 #include "l10n/CodeConverter.h"
@@ -12,7 +13,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 
-class TBitmap;
+#include "platform/ui/Graphics.h"
 
 class TKVForm : public TForm {
     ORVANE_CLASS_INFO
@@ -44,6 +45,15 @@ public:
     void GetLangString(const std::string& Section, const std::string& Key, std::string& Result,
                        bool ConvertDefault, const std::string& Default) const;
 };
+
+// The greyed, embossed image of a bitmap, of the bitmap's size: pixels that
+// are dark, or light but next to a transparent pixel, become the mask that
+// is painted in the highlight colour offset by one pixel and in the shadow
+// colour on top, on the button face colour. Sets the source to 24 bits.
+std::unique_ptr<TBitmap> MakeDisabledGlyph(TBitmap& Source);
+// Puts the disabled image beside the glyph's own: [normal | disabled].
+// Nothing for a missing or empty glyph.
+void AddDisabledGlyph(TBitmap* Glyph);
 
 // Builds a window of class T: runs the constructor (the window's definition:
 // its controls and settings) and then its creation handler.

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "forms/BaseOpt.h"
 #include "forms/KVForm.h"
+#include "platform/ui/Buttons.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
 #include "../platform/ui/UiTestSupport.h"
@@ -142,6 +143,91 @@ TEST(KVFormTest, ConversionKindsThatNeedTheTranslatorAreRefused)
     Application->Initialize();
     Installation install("950");
     EXPECT_THROW(NewForm<TKVForm>(nullptr), EPlatformError);
+}
+
+// A glyph whose first column is the transparent colour and the rest one
+// colour, with the transparent colour fixed.
+std::unique_ptr<TBitmap> Glyph(int width, int height, TColor fill)
+{
+    auto bitmap = std::make_unique<TBitmap>(width, height);
+    bitmap->Canvas()->Brush()->SetColor(fill);
+    bitmap->Canvas()->FillRect({0, 0, width, height});
+    bitmap->Canvas()->Brush()->SetColor(clFuchsia);
+    bitmap->Canvas()->FillRect({0, 0, 1, height});
+    bitmap->SetTransparentColor(clFuchsia);
+    return bitmap;
+}
+
+TEST(DisabledGlyphTest, DarkAndEdgePixelsAreEmbossed)
+{
+    Application->Initialize();
+    const TColor face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow),
+                 highlight = ColorToRGB(clBtnHighlight);
+
+    // A light colour (sum 390) is marked only next to a transparent pixel.
+    auto light = Glyph(6, 4, RGB(200, 100, 90));
+    auto D = MakeDisabledGlyph(*light);
+    ASSERT_EQ(6, D->Width());
+    ASSERT_EQ(4, D->Height());
+    for (int y = 0; y < 4; ++y) {
+        SCOPED_TRACE(y);
+        EXPECT_EQ(face, D->Pixel(0, y)) << "transparent pixels become the face";
+        EXPECT_EQ(shadow, D->Pixel(1, y)) << "light pixel beside a transparent one";
+        EXPECT_EQ(y == 0 ? face : highlight, D->Pixel(2, y)) << "highlight one pixel down and right";
+        EXPECT_EQ(face, D->Pixel(4, y)) << "light pixel away from transparent ones";
+    }
+
+    // A dark colour (sum 300) is marked everywhere.
+    auto dark = Glyph(6, 4, RGB(100, 100, 100));
+    D = MakeDisabledGlyph(*dark);
+    for (int x = 1; x < 6; ++x) EXPECT_EQ(shadow, D->Pixel(x, 2)) << x;
+    EXPECT_EQ(face, D->Pixel(0, 3)) << "no highlight left of the first marked column";
+}
+
+class TfrmWithButtons : public TKVForm {
+public:
+    explicit TfrmWithButtons(TComponent* AOwner) : TKVForm(AOwner)
+    {
+        auto make = [this](const char* name) {
+            auto* b = new TBitBtn(this);
+            b->SetName(name);
+            b->SetParent(this);
+            return b;
+        };
+        oneImage = make("oneImage");
+        oneImage->SetGlyph(Glyph(16, 16, clNavy).get());
+        twoImages = make("twoImages");
+        twoImages->SetGlyph(Glyph(32, 16, clNavy).get());
+        noGlyph = make("noGlyph");
+        speed = new TSpeedButton(this);
+        speed->SetName("speed");
+        speed->SetParent(this);
+        speed->SetGlyph(Glyph(8, 8, clBlack).get());
+    }
+    TBitBtn *oneImage, *twoImages, *noGlyph;
+    TSpeedButton* speed;
+};
+
+TEST(DisabledGlyphTest, OneImageGlyphsGetTheDisabledImageAtCreation)
+{
+    Application->Initialize();
+    Installation install("936");
+    std::unique_ptr<TfrmWithButtons> form(NewForm<TfrmWithButtons>(nullptr));
+
+    EXPECT_EQ(2, form->oneImage->NumGlyphs());
+    ASSERT_EQ(32, form->oneImage->Glyph()->Width());
+    EXPECT_EQ(clNavy, form->oneImage->Glyph()->Pixel(5, 5)) << "the normal image stays on the left";
+    EXPECT_EQ(ColorToRGB(clBtnShadow), form->oneImage->Glyph()->Pixel(16 + 5, 5)) << "dark pixels greyed";
+
+    EXPECT_EQ(2, form->twoImages->NumGlyphs());
+    EXPECT_EQ(32, form->twoImages->Glyph()->Width()) << "two images already: unchanged";
+    EXPECT_EQ(clNavy, form->twoImages->Glyph()->Pixel(16 + 5, 5));
+
+    EXPECT_TRUE(!form->noGlyph->Glyph() || form->noGlyph->Glyph()->Empty());
+    EXPECT_EQ(1, form->noGlyph->NumGlyphs());
+
+    EXPECT_EQ(2, form->speed->NumGlyphs());
+    EXPECT_EQ(16, form->speed->Glyph()->Width());
 }
 
 } // namespace

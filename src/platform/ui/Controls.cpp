@@ -237,6 +237,8 @@ const TClassInfo& TControl::StaticClass()
 {
     static const TClassInfo info =
         TClassBuilder<TControl>("TControl", TComponent::StaticClass())
+            .Prop<TAlign>("Align", &TControl::Align, &TControl::SetAlign,
+                          {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"})
             .Prop<TColor>("Color", &TControl::Color, &TControl::SetColor)
             .Prop<bool>("Enabled", &TControl::Enabled, &TControl::SetEnabled)
             .Prop<TFont*>("Font", &TControl::Font, &TControl::SetFont)
@@ -303,7 +305,9 @@ void TControl::SetParent(TWinControl* parent)
     for (TControl* p = parent; p; p = p->FParent)
         if (p == this) throw EInvalidOperation("A control cannot have itself as its parent");
     if (TForm* form = GetParentForm(); form && form != this) form->ControlDestroying(this);
+    TWinControl* old = FParent;
     if (FParent) FParent->RemoveControl(this);
+    if (old && FAlign != alNone) old->Realign();
     if (parent) parent->InsertControl(this);
     if (FWidget && !dynamic_cast<TForm*>(this)) {
         TMuteFocus mute;
@@ -316,15 +320,30 @@ void TControl::SetParent(TWinControl* parent)
         }
     }
     if (FParentFont) ParentFontChanged();
+    if (FParent && FAlign != alNone) FParent->Realign();
 }
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    width = std::max(0, width);
+    height = std::max(0, height);
+    const bool resized = width != FWidth || height != FHeight;
     FLeft = left;
     FTop = top;
-    FWidth = std::max(0, width);
-    FHeight = std::max(0, height);
+    FWidth = width;
+    FHeight = height;
     if (FWidget) FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+    // An aligned child keeps its place; a resized container re-lays its own.
+    if (FParent && FAlign != alNone) FParent->Realign();
+    if (resized)
+        if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->Realign();
+}
+
+void TControl::SetAlign(TAlign v)
+{
+    if (v == FAlign) return;
+    FAlign = v;
+    if (FParent) FParent->Realign();
 }
 
 void TControl::SetVisible(bool v)
@@ -332,6 +351,7 @@ void TControl::SetVisible(bool v)
     if (v == FVisible) return;
     FVisible = v;
     if (FWidget && FWidget->parentWidget() && !dynamic_cast<TForm*>(this)) FWidget->setVisible(v);
+    if (FParent && FAlign != alNone) FParent->Realign();
     VisibleChanged();
 }
 
@@ -571,6 +591,61 @@ void TWinControl::SetTabOrder(int v)
     const int count = static_cast<int>(list.size());
     if (v < 0 || v > count) v = count;
     list.insert(list.begin() + v, this);
+}
+
+void TWinControl::Realign()
+{
+    if (FAligning || Destroying()) return;
+    int left = 0, top = 0, width = FWidth, height = FHeight;
+    AdjustClientRect(left, top, width, height);
+    int right = left + std::max(0, width), bottom = top + std::max(0, height);
+    FAligning = true;
+    try {
+        auto place = [&](TAlign align) {
+            std::vector<TControl*> list;
+            for (TControl* c : FControls)
+                if (c->FAlign == align && c->FVisible) list.push_back(c);
+            // Docked controls keep their order along the side they dock to.
+            std::stable_sort(list.begin(), list.end(), [align](const TControl* a, const TControl* b) {
+                switch (align) {
+                case alTop: return a->FTop < b->FTop;
+                case alBottom: return a->FTop + a->FHeight > b->FTop + b->FHeight;
+                case alLeft: return a->FLeft < b->FLeft;
+                case alRight: return a->FLeft + a->FWidth > b->FLeft + b->FWidth;
+                default: return false;
+                }
+            });
+            for (TControl* c : list) {
+                // Docked controls keep their own height (or width), even when
+                // the parent is too small to show all of it.
+                const int w = std::max(0, right - left), h = std::max(0, bottom - top);
+                switch (align) {
+                case alTop:
+                    c->SetBounds(left, top, w, c->FHeight);
+                    top += c->FHeight;
+                    break;
+                case alBottom:
+                    c->SetBounds(left, bottom - c->FHeight, w, c->FHeight);
+                    bottom -= c->FHeight;
+                    break;
+                case alLeft:
+                    c->SetBounds(left, top, c->FWidth, h);
+                    left += c->FWidth;
+                    break;
+                case alRight:
+                    c->SetBounds(right - c->FWidth, top, c->FWidth, h);
+                    right -= c->FWidth;
+                    break;
+                default: c->SetBounds(left, top, w, h); break;
+                }
+            }
+        };
+        for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) place(a);
+    } catch (...) {
+        FAligning = false;
+        throw;
+    }
+    FAligning = false;
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const

@@ -32,6 +32,11 @@ using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftStat
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TMessageHandler = std::function<void(TMessage&)>;
 
+// Where a control sits in its parent: docked to a side (taking the whole
+// width or height left there) or filling what remains. The parent lays out
+// its aligned children whenever it is resized or one of them changes.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
 class TControl : public TComponent {
     ORVANE_CLASS_INFO
 public:
@@ -50,6 +55,8 @@ public:
     void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
     void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
     virtual void SetBounds(int left, int top, int width, int height);
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign v);
 
     bool Visible() const { return FVisible; }
     void SetVisible(bool v);
@@ -122,6 +129,7 @@ private:
     QWidget* FWidget = nullptr;
     std::unique_ptr<TControlBridge> FBridge;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    TAlign FAlign = alNone;
     bool FVisible = true;
     bool FEnabled = true;
     TColor FColor = clBtnFace;
@@ -158,6 +166,10 @@ public:
     // This control's window descendants in tab order (depth first).
     void GetTabOrderList(std::vector<TWinControl*>& list) const;
 
+    // Places the aligned child controls: top, bottom, left and right ones in
+    // order of position, then the client ones in the space left.
+    void Realign();
+
     // Visible and enabled up to the parent form, and a window control.
     virtual bool CanFocus() const;
     // Moves the focus here through the parent form's focus path; raises
@@ -185,6 +197,9 @@ protected:
     // Frees owned components and detaches remaining child controls while
     // this control is still whole; called first by derived destructors.
     void DestroyChildren();
+    // The area aligned children share (the whole control unless a caption,
+    // border or tab row takes part of it).
+    virtual void AdjustClientRect(int& left, int& top, int& width, int& height) const {}
 
 private:
     friend class TControl;
@@ -197,4 +212,60 @@ private:
     std::vector<TWinControl*> FTabList;
     HWND FHandle = 0;
     bool FTabStop = false;
+    bool FAligning = false;
+};
+
+// Owner-drawn controls. Paint draws on Canvas(), which during painting
+// draws on a bitmap of the control's size; the widget then shows that
+// bitmap. PaintTo runs the same Paint into any bitmap, so tests check the
+// pixels a control draws.
+class TCustomControl : public TWinControl {
+    ORVANE_CLASS_INFO
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    // Invalidate asks for a repaint when the widget is next drawn; Repaint
+    // paints at once.
+    void Invalidate();
+    void Repaint();
+    // Sizes the bitmap to the control and paints the control into it.
+    void PaintTo(TBitmap& bitmap);
+
+protected:
+    // Draws the control; the default fills it with Color.
+    virtual void Paint();
+    void FontChanged() override;
+    void ApplyColor() override;
+
+private:
+    friend class TPaintSurface;
+    std::unique_ptr<TBitmap> FBuffer;
+    std::unique_ptr<TCanvas> FCanvas;
+};
+
+// A control without a window of its own (a speed button, a paint box) that
+// draws itself the same way.
+class TGraphicControl : public TControl {
+    ORVANE_CLASS_INFO
+public:
+    explicit TGraphicControl(TComponent* AOwner);
+    ~TGraphicControl() override;
+
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    void Invalidate();
+    void Repaint();
+    void PaintTo(TBitmap& bitmap);
+
+protected:
+    // Draws the control; the default draws nothing (the parent shows through).
+    virtual void Paint() {}
+    void FontChanged() override;
+    void ApplyColor() override;
+
+private:
+    friend class TPaintSurface;
+    std::unique_ptr<TBitmap> FBuffer;
+    std::unique_ptr<TCanvas> FCanvas;
 };

@@ -9,6 +9,7 @@
 
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/QtBridge.h"
+#include "platform/ui/StdCtrls.h"
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
@@ -282,6 +283,7 @@ void TForm::Resized(int width, int height)
     if (width == Width() && height == Height()) return;
     FWidth = width;
     FHeight = height;
+    Realign();
     OnResize(this);
 }
 
@@ -314,16 +316,68 @@ void TForm::SetBorderIcons(TBorderIcons v)
 
 bool TForm::HandleKeyDown(TWinControl* target, std::uint16_t& key, TShiftState shift)
 {
+    FSwallowChar = 0;
     if (KeyPreview && target != this) {
         KeyDown(key, shift);
         if (key == 0) return true;
     }
     target->KeyDown(key, shift);
-    return key == 0;
+    if (key == 0) return true;
+    if (DialogKey(target, key, shift)) {
+        FSwallowChar = key == VK_RETURN ? '\r' : '\x1b';
+        key = 0;
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+// Visible and enabled up to the form (a button on a hidden page does not count).
+bool Reachable(const TControl* c, const TForm* form)
+{
+    for (; c && c != form; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return c == form;
+}
+
+TButton* FindDialogButton(const TWinControl* parent, const TForm* form, bool cancel)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (auto* b = dynamic_cast<TButton*>(c); b && (cancel ? b->Cancel() : b->Default()) && Reachable(b, form))
+            return b;
+        if (auto* wc = dynamic_cast<TWinControl*>(c))
+            if (TButton* b = FindDialogButton(wc, form, cancel)) return b;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool TForm::DialogKey(TWinControl* target, std::uint16_t key, TShiftState shift)
+{
+    if ((key != VK_RETURN && key != VK_ESCAPE) || (shift & (Shift(ssCtrl) | Shift(ssAlt)))) return false;
+    if (key == VK_RETURN) {
+        if (auto* focused = dynamic_cast<TButton*>(target)) {
+            focused->Click();
+            return true;
+        }
+        if (auto* memo = dynamic_cast<TMemo*>(target); memo && memo->WantReturns()) return false;
+    }
+    TButton* button = FindDialogButton(this, this, key == VK_ESCAPE);
+    if (!button) return false;
+    button->Click();
+    return true;
 }
 
 bool TForm::HandleKeyPress(TWinControl* target, char& key)
 {
+    if (FSwallowChar && key == FSwallowChar) {
+        FSwallowChar = 0;
+        return true;
+    }
+    FSwallowChar = 0;
     if (KeyPreview && target != this) {
         KeyPress(key);
         if (key == 0) return true;

@@ -121,6 +121,9 @@ public:
 
     // Key entry from a control's widget: the form's handlers first when
     // KeyPreview is on, then the control's unless the form zeroed the key.
+    // Enter and Escape that are left then run the Default or Cancel button
+    // (Enter on a focused button clicks that button; a memo that wants
+    // returns keeps Enter), and their character is not typed.
     // Returns true when the key was consumed.
     bool HandleKeyDown(TWinControl* target, std::uint16_t& key, TShiftState shift);
     bool HandleKeyPress(TWinControl* target, char& key);
@@ -148,6 +151,7 @@ private:
     void ControlDestroying(TControl* control);
     void CloseModal();
     void Resized(int width, int height);
+    bool DialogKey(TWinControl* target, std::uint16_t key, TShiftState shift);
 
     std::string FCaption;
     TWinControl* FActiveControl = nullptr;
@@ -160,6 +164,7 @@ private:
     TBorderIcons FBorderIcons = BorderIcon(biSystemMenu) | BorderIcon(biMinimize) | BorderIcon(biMaximize);
     bool FSettingQtFocus = false;
     bool FReleasing = false;
+    char FSwallowChar = 0; // the character of a key that ran a Default or Cancel button
 };
 
 // Receives a modal form already shown and returns once its ModalResult is

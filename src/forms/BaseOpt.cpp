@@ -7,3 +7,9 @@ const TClassInfo& TfrmBaseOpt::StaticClass()
 }
 
 TfrmBaseOpt::TfrmBaseOpt(TComponent* AOwner) : TfrmBaseGene(AOwner) { SetName("frmBaseOpt"); }
+
+void TfrmBaseOpt::ConfigureConnection(TSocketConnection& Connection)
+{
+    TfrmBaseGene::ConfigureConnection(Connection);
+    Connection.ServerName = "ReportCounterS.dmReportCounter";
+}

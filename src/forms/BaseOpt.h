@@ -7,4 +7,7 @@ class TfrmBaseOpt : public TfrmBaseGene {
     ORVANE_CLASS_INFO
 public:
     explicit TfrmBaseOpt(TComponent* AOwner);
+
+    // The job queue's application server class.
+    void ConfigureConnection(TSocketConnection& Connection) override;
 };

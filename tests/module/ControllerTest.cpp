@@ -13,6 +13,7 @@
 #include "platform/os/Library.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
+#include "../forms/FormHostSupport.h"
 #include "../platform/ui/UiTestSupport.h"
 
 namespace {
@@ -71,6 +72,8 @@ protected:
     }
     std::int64_t Count(const char* name) const { return GetOrdProp(Form(), name); }
 
+    // The forms connect to an in-process application server.
+    formtest::TClientInstallation installation;
     TDialogRecorder dialogs;
     std::unique_ptr<TDLLBaseController> controller;
     std::vector<std::int32_t> notes;
@@ -238,10 +241,12 @@ TEST_F(ControllerTest, RunRequestsFromTheHost)
         EXPECT_EQ(0, controller->RunRequest(VarArrayOf({0, RunRequestArray(c.mode, c.controls)})));
         EXPECT_EQ(c.submitted, Count("Submitted"));
         EXPECT_EQ(c.directRuns, Count("DirectRuns"));
-        EXPECT_EQ(c.warned ? 1u : 0u, recorder.Records().size());
-        if (c.warned) {
-            EXPECT_NE(std::string::npos, recorder.Records()[0].Text.find("ID= 000014"));
-        }
+        // Background submissions show the job message; only the warning
+        // about control names counts here.
+        int warnings = 0;
+        for (const TDialogRecord& r : recorder.Records())
+            if (r.Text.find("ID= 000014") != std::string::npos) ++warnings;
+        EXPECT_EQ(c.warned ? 1 : 0, warnings);
         EXPECT_TRUE(form->Converted);
         Application->ProcessMessages();
         EXPECT_EQ(c.closed, controller->FormIsNil());

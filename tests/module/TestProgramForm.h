@@ -27,10 +27,13 @@ public:
         edCustomer = new TEdit(this);
         edCustomer->SetName("edCustomer");
         edCustomer->SetParent(this);
+        // A submission reports its job number, shown or only recorded as the
+        // host's run request asked.
         btnOk->OnClick = [this](TObject*) {
             ++Submitted;
             ResultCode = 1;
             ResultValue = std::string("2026121100000001");
+            ShowMessages(std::string(ShowJobMessage ? "I;000004;" : "I;-000004;") + ResultValue.AsString());
         };
         btnCancel->OnClick = [this](TObject*) {
             ResultCode = 2;

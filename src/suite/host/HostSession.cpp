@@ -11,6 +11,7 @@
 #include "platform/os/Paths.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "suite/host/HostWindows.h"
 
 using json = nlohmann::json;
 
@@ -150,6 +151,11 @@ bool THostSession::Load(const std::string& modulePath)
         return false;
     }
     FController->Manager = Variant(IAutoObjectPtr(FManager));
+    FManager->SetHelpHandler([this](const std::string& system, const std::string& topic) {
+        const json event = {{"event", "help"}, {"system", system}, {"topic", topic}};
+        if (FScript) Emit(event.dump());
+        else FOut << "help: " << event.dump() << "\n";
+    });
     FController->OnNotify = [this](std::int32_t code, TObject*) {
         if (code == NOTIFY_FORM_DESTROYED) {
             FDestroyed = true;
@@ -166,6 +172,52 @@ void THostSession::SetDialogMode(TDialogMode mode)
     if (mode == TDialogMode::Ask || FDialogServiceInstalled) return;
     FPreviousDialogService = SetDialogService([this](TForm& dialog) { return AnswerDialog(dialog); });
     FDialogServiceInstalled = true;
+    FManager->SetWindowRunner([this](TForm& window) { return AnswerWindow(window); });
+}
+
+std::string THostSession::NextAnswer()
+{
+    if (FDialogMode != TDialogMode::Record || FAnswers.empty()) return std::string();
+    std::string answer = FAnswers.front();
+    FAnswers.pop_front();
+    return answer;
+}
+
+TModalResult THostSession::AnswerWindow(TForm& window)
+{
+    // Ok takes what the window offers, Cancel and an unanswered recording
+    // cancel it, as with message dialogs.
+    std::string answer = FDialogMode == TDialogMode::Ok ? std::string("OK") : NextAnswer();
+    if (answer.empty()) answer = "Cancel";
+    json event;
+    TModalResult result = mrCancel;
+    auto apply = [&](auto& form) {
+        try {
+            result = form.Answer(answer);
+        } catch (const std::exception& e) {
+            answer = "Cancel (" + std::string(e.what()) + ")";
+            result = form.Answer("Cancel");
+        }
+    };
+    if (auto* pick = dynamic_cast<TPickListForm*>(&window)) {
+        json rows = json::array();
+        for (const Variant& row : pick->Rows()) rows.push_back(VariantToJson(row));
+        event = {{"event", "pick"}, {"caption", pick->Caption()}, {"table", pick->Table()},
+                 {"columns", pick->Columns()}, {"rows", rows}, {"multiSelect", pick->MultiSelect()}};
+        apply(*pick);
+        event["picked"] = result == mrOk ? pick->SelectedRows() : std::vector<int>{};
+    } else if (auto* date = dynamic_cast<TDatePickForm*>(&window)) {
+        event = {{"event", "date"}, {"caption", date->Caption()}, {"start", date->StartDate()}};
+        apply(*date);
+        event["date"] = result == mrOk ? date->Date() : std::string();
+    } else {
+        event = {{"event", "window"}, {"caption", window.Caption()}};
+        window.SetModalResult(mrCancel);
+    }
+    event["answer"] = answer;
+    if (FScript) Emit(event.dump());
+    else FOut << event["event"].get<std::string>() << ": " << event.dump() << "\n";
+    return result;
 }
 
 TModalResult THostSession::AnswerDialog(TForm& dialog)
@@ -179,10 +231,7 @@ TModalResult THostSession::AnswerDialog(TForm& dialog)
     };
     std::string answer;
     if (FDialogMode == TDialogMode::Ok && has("OK")) answer = "OK";
-    else if (FDialogMode == TDialogMode::Record && !FAnswers.empty()) {
-        answer = FAnswers.front();
-        FAnswers.pop_front();
-    }
+    else answer = NextAnswer();
     if (answer.empty())
         for (const char* name : {"Cancel", "No", "OK"})
             if (has(name)) {
@@ -199,7 +248,7 @@ TModalResult THostSession::AnswerDialog(TForm& dialog)
                   {"type", message ? DialogTypeName(message->DlgType) : "custom"},
                   {"buttons", buttons},
                   {"answer", answer}};
-    const std::string code = FManager->TakeLastMessageCode();
+    const std::string code = FManager->TakeMessageCode(message ? message->Text() : std::string());
     if (!code.empty()) event["code"] = code;
     if (FScript) Emit(event.dump());
     else FOut << "dialog: " << event.dump() << "\n";
@@ -208,6 +257,13 @@ TModalResult THostSession::AnswerDialog(TForm& dialog)
 
 std::int32_t THostSession::CreateForm(const Variant& params)
 {
+    auto text = [&](int i) {
+        if (!VarIsArray(params) || VarArrayDimCount(params) != 1) return std::string();
+        const int index = VarArrayLowBound(params, 1) + i;
+        if (index > VarArrayHighBound(params, 1) || VarIsArray(params[index])) return std::string();
+        return VarToStr(params[index]);
+    };
+    FManager->SetSession(text(0), text(1), text(2));
     return FController->CreateForm(params);
 }
 
@@ -333,7 +389,9 @@ void THostSession::ExecuteCommand(const std::string& line)
         } else if (cmd == "process") {
             Application->ProcessMessages();
         } else if (cmd == "answer") {
-            FAnswers.push_back(command.at("button").get<std::string>());
+            // A dialog's button, a pick list's row indexes or a date.
+            const json& a = command.contains("button") ? command["button"] : command.at("value");
+            FAnswers.push_back(a.is_string() ? a.get<std::string>() : a.dump());
         } else if (cmd == "run") {
             std::vector<std::pair<std::string, Variant>> values;
             if (command.contains("values"))

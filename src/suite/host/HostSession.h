@@ -34,6 +34,8 @@ enum class TDialogMode { Ask, Ok, Cancel, Record };
 class THostSession {
 public:
     THostSession(std::ostream& out, std::ostream& err);
+    // The Manager handed to the module.
+    const std::shared_ptr<THostManager>& Manager() const { return FManager; }
     ~THostSession();
 
     // Loads the library and gets its controller; false (with a message on
@@ -67,6 +69,10 @@ private:
     void Emit(const std::string& jsonLine);
     void ExecuteCommand(const std::string& line);
     TModalResult AnswerDialog(TForm& dialog);
+    // The host's own windows (pick list, date picker) in the modes that do
+    // not ask the user: recorded as events and answered like dialogs.
+    TModalResult AnswerWindow(TForm& window);
+    std::string NextAnswer();
     void ReportResult();
 
     std::ostream& FOut;

@@ -93,6 +93,10 @@ int main(int argc, char** argv)
         os::AddLibrarySearchPath(folder);
     }
 
+    // Server libraries (ReportCounterS.so for an in-process application
+    // server) sit in lib/ beside the folder of the executable.
+    os::AddLibrarySearchPath(os::ExecutableDir() + "../lib");
+
     // Host parameters: user, company, database, window handle, extra value.
     const std::vector<std::string> fields = Split(paramsText, ',');
     if (fields.size() < 3) return Fail("--params needs at least USER,COMPANY,DATABASE");

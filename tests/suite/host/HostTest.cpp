@@ -51,9 +51,25 @@ std::vector<json> Events(const RunResult& run)
     return events;
 }
 
+// An installation for one run: the registry file names the folder as client
+// and server installation, so the forms reach an in-process application
+// server (the client configuration's default address is 127.0.0.1) whose
+// databases are kept in the same folder.
+struct Installation {
+    explicit Installation(const std::string& uiCodePage = "936")
+    {
+        testsupport::WriteFile(Dir.Path() + "registry.ini", "[HKEY_LOCAL_MACHINE\\Software\\KVT\\Orvane]\nClientPath=" +
+                                                                Dir.Path() + "\nServerPath=" + Dir.Path() + "\n");
+        testsupport::WriteFile(Dir.Path() + "OrvaneC.ini", "[CodePage]\nUICodePage=" + uiCodePage + "\n");
+    }
+    std::string Args() const { return " --install " + Dir.Path(); }
+    testsupport::TempDir Dir;
+};
+
 TEST(HostScriptTest, ScriptSessionReportsNotificationsAndTheResult)
 {
     testsupport::TempDir dir;
+    const Installation install;
     const std::string script = dir.Path() + "session.jsonl";
     testsupport::WriteFile(script, R"({"cmd":"create","params":["796","DEMO","DEMO",0,"x"]}
 {"cmd":"show"}
@@ -67,11 +83,12 @@ this is not json
 {"cmd":"close"}
 {"cmd":"process"}
 )");
-    const RunResult run = RunHost("--module " + std::string(MODULE_PATH) + " --script " + script);
+    const RunResult run = RunHost("--module " + std::string(MODULE_PATH) + install.Args() + " --script " + script);
     ASSERT_EQ(0, run.exitCode);
     const std::vector<json> events = Events(run);
 
     std::vector<int> notes;
+    std::vector<std::string> dialogs;
     std::size_t resultAt = 0, noteAt304 = 0, errors = 0;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const json& e = events[i];
@@ -85,21 +102,78 @@ this is not json
             EXPECT_EQ("2026121100000001", e["value"]);
         }
         if (e["event"] == "error") ++errors;
-        if (e["event"] == "value") EXPECT_EQ("C001", e["value"]);
-        if (e["event"] == "dialog") {
-            EXPECT_EQ("warning", e["type"]);
-            EXPECT_EQ("OK", e["answer"]);
-            EXPECT_EQ("W;000014", e["code"]);
+        if (e["event"] == "value") {
+            EXPECT_EQ("C001", e["value"]);
         }
+        if (e["event"] == "dialog") dialogs.push_back(e.value("code", "") + " " + e["type"].get<std::string>() +
+                                                      " " + e["answer"].get<std::string>());
     }
+    EXPECT_EQ((std::vector<std::string>{"W;000014 warning OK", "I;000004 information OK"}), dialogs)
+        << "the misspelt control is answered with the queued OK, the job message with its only button";
     EXPECT_EQ((std::vector<int>{256, 272, 304}), notes);
     EXPECT_GT(resultAt, noteAt304) << "the result is printed after 304";
     EXPECT_EQ(2u, errors) << "bad JSON and an unknown command, and the session went on";
 }
 
+// The text of a code in a catalogue file of the sources.
+std::string CatalogueText(const std::string& language, const std::string& code)
+{
+    const std::string content = testsupport::ReadFile(std::string(HOST_MESSAGES_DIR) + language + ".txt");
+    const std::size_t at = content.find("\n" + code + "=");
+    if (at == std::string::npos) return std::string();
+    const std::size_t start = at + code.size() + 2;
+    return content.substr(start, content.find('\n', start) - start);
+}
+
+TEST(HostScriptTest, ACodedMessageIsADialogWithTheCatalogueTextAndItsCode)
+{
+    struct Case {
+        const char* name;
+        const char* codePage;
+        const char* language;
+        std::string script;
+        const char* code;
+        std::string argument; // fills the text's placeholder
+    };
+    const std::vector<Case> cases = {
+        {"host parameters too short, English", "437", "ENG",
+         R"({"cmd":"create","params":["796","DEMO","DEMO",0]})", "E;000038"},
+        {"unknown control in a run request, simplified Chinese", "936", "CHS",
+         "{\"cmd\":\"create\",\"params\":[\"796\",\"DEMO\",\"DEMO\",0,\"x\"]}\n"
+         "{\"cmd\":\"run\",\"mode\":1,\"values\":{\"edNoSuchControl\":\"x\"}}",
+         "W;000014"},
+        {"job submitted, the job number filled in", "936", "CHS",
+         "{\"cmd\":\"create\",\"params\":[\"796\",\"DEMO\",\"DEMO\",0,\"x\"]}\n"
+         "{\"cmd\":\"run\",\"mode\":1,\"values\":{\"edCustomer\":\"C001\"}}",
+         "I;000004", "2026121100000001"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Installation install(c.codePage);
+        const std::string script = install.Dir.Path() + "session.jsonl";
+        testsupport::WriteFile(script, c.script + "\n{\"cmd\":\"process\"}\n");
+        const RunResult run = RunHost("--module " + std::string(MODULE_PATH) + install.Args() + " --script " + script);
+        ASSERT_EQ(0, run.exitCode);
+        std::string expected = CatalogueText(c.language, c.code);
+        ASSERT_FALSE(expected.empty());
+        if (const std::size_t at = expected.find("%s"); !c.argument.empty() && at != std::string::npos)
+            expected.replace(at, 2, c.argument);
+        int dialogs = 0;
+        for (const json& e : Events(run)) {
+            if (e["event"] != "dialog") continue;
+            ++dialogs;
+            EXPECT_EQ(c.code, e.value("code", ""));
+            EXPECT_EQ(expected, e["text"]);
+        }
+        EXPECT_EQ(1, dialogs);
+    }
+}
+
 TEST(HostScriptTest, UnattendedDirectRunClosesTheForm)
 {
-    const RunResult run = RunHost("--module " + std::string(MODULE_PATH) + " --run 5 --set edCustomer=C001");
+    const Installation install;
+    const RunResult run =
+        RunHost("--module " + std::string(MODULE_PATH) + install.Args() + " --run 5 --set edCustomer=C001");
     ASSERT_EQ(0, run.exitCode);
     EXPECT_EQ((std::vector<std::string>{"notify 256", "RunRequest=0", "notify 304", "ResultCode=1",
                                         "ResultValue=2026121100000002"}),

@@ -209,11 +209,8 @@ TfrmBaseGene::TfrmBaseGene(TComponent* AOwner)
 TfrmBaseGene::~TfrmBaseGene()
 {
     // Deleted without Free: the destroy handlers run now, while this part of
-    // the window still exists, and not again from the base destructor.
-    if (!BeforeDestructionDone()) {
-        TForm::BeforeDestruction();
-        OnDestroy = nullptr;
-    }
+    // the window still exists.
+    EnsureBeforeDestruction();
     RemoveFocusChangeHook(TNotifyEvent(this, &TfrmBaseGene::FocusChanged));
     // The broker goes before the connection that refers to it.
     if (MainMidas) MainMidas->ObjectBroker = nullptr;

@@ -93,12 +93,16 @@ void TComponent::RemoveComponent(TComponent* component)
     Notification(component, opRemove);
 }
 
+void TComponent::EnsureBeforeDestruction()
+{
+    if (FBeforeDestructionDone) return;
+    FBeforeDestructionDone = true;
+    BeforeDestruction();
+}
+
 void TComponent::Free()
 {
-    if (!FBeforeDestructionDone) {
-        FBeforeDestructionDone = true;
-        BeforeDestruction();
-    }
+    EnsureBeforeDestruction();
     delete this;
 }
 

@@ -67,6 +67,10 @@ protected:
     void BeginDestroy();
     // Runs once, at the start of Free (forms run OnDestroy here).
     virtual void BeforeDestruction() {}
+    // Runs BeforeDestruction unless it ran already. Free calls it; so does
+    // the destructor of a class whose handlers need its own parts, for a
+    // component deleted without Free.
+    void EnsureBeforeDestruction();
 
 private:
     void ValidateRename(const std::string& newName) const;

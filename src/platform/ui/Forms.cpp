@@ -90,9 +90,8 @@ void TForm::BeforeDestruction()
 TForm::~TForm()
 {
     BeginDestroy();
-    // A form deleted without Free still tells its OnDestroy handler, though
-    // derived parts are gone by now.
-    if (!BeforeDestructionDone()) TForm::BeforeDestruction();
+    // A form deleted without Free still tells its OnDestroy handler.
+    EnsureBeforeDestruction();
     if (FModalLoop) FModalLoop->quit();
     FActiveControl = nullptr;
     DestroyChildren();

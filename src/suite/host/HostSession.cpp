@@ -161,7 +161,8 @@ bool THostSession::Load(const std::string& modulePath)
             FDestroyed = true;
             Application->Terminate();
         }
-        Emit(json{{"event", "notify"}, {"code", code}}.dump());
+        if (FScript) Emit(json{{"event", "notify"}, {"code", code}}.dump());
+        else FOut << "notify " << code << "\n";
     };
     return true;
 }
@@ -311,7 +312,6 @@ void THostSession::RunUnattended(const Variant& runRequestArray)
 void THostSession::Emit(const std::string& jsonLine)
 {
     if (FScript) FOut << jsonLine << "\n" << std::flush;
-    else if (jsonLine.find("\"notify\"") != std::string::npos) FOut << "notify " << json::parse(jsonLine)["code"] << "\n";
 }
 
 void THostSession::RunScript(std::istream& in)

@@ -66,6 +66,7 @@ public:
 
 private:
     TForm* FormObject();
+    // Writes one event line in automation mode; other modes print their own lines.
     void Emit(const std::string& jsonLine);
     void ExecuteCommand(const std::string& line);
     TModalResult AnswerDialog(TForm& dialog);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/core/Exceptions.h"
+#include "platform/os/Paths.h"
 #include "platform/ui/Buttons.h"
 
 const TClassInfo& TKVForm::StaticClass()
@@ -147,9 +148,10 @@ void TKVForm::ApplyLanguage(TObject* Target)
 {
     auto* target = dynamic_cast<TComponent*>(Target);
     if (!target) return;
+    const std::string folder = LangController->GetLanguageFolder();
     for (const std::string& name : LanguagePackageNames(*Target)) {
         LangController->SetLangPackageName(name);
-        if (!LangController->PackageExists(name)) continue;
+        if (!os::FileExists(TKvLangController::PackageFileName(name, folder))) continue;
         LangController->SetActive(true);
         LangController->ApplyTo(target);
     }

@@ -45,12 +45,18 @@ std::string TKvLangController::GetLanguageFolder() const
 
 std::string TKvLangController::PackageFileName(const std::string& name) const
 {
-    return GetLanguageFolder() + name + ".Lng";
+    return PackageFileName(name, GetLanguageFolder());
 }
 
-bool TKvLangController::PackageExists(const std::string& name) const { return os::FileExists(PackageFileName(name)); }
+std::string TKvLangController::PackageFileName(const std::string& name, const std::string& folder)
+{
+    return folder + name + ".Lng";
+}
 
-bool TKvLangController::ApplyTo(TComponent* target) { return target && PackageExists(FLangPackageName); }
+bool TKvLangController::ApplyTo(TComponent* target)
+{
+    return target && os::FileExists(PackageFileName(FLangPackageName));
+}
 
 std::string TKvLangController::ReadString(const std::string& section, const std::string& key,
                                           const std::string& Default) const

@@ -30,9 +30,10 @@ public:
     // MultiLanguage/CHS/" ...), or "" when the code page has no language or
     // the folder does not exist.
     std::string GetLanguageFolder() const;
-    // Folder + name + ".Lng".
+    // Folder + name + ".Lng"; the second form takes a folder already looked
+    // up, so a walk over several names reads the configuration once.
     std::string PackageFileName(const std::string& name) const;
-    bool PackageExists(const std::string& name) const;
+    static std::string PackageFileName(const std::string& name, const std::string& folder);
 
     // Applies the current package to Target's components. Returns false when
     // there is no package file for LangPackageName.

@@ -266,6 +266,8 @@ protected:
 
 private:
     friend class TPaintSurface;
+    // Fills the canvas's bitmap with the parent's colour, then runs Paint.
+    void PaintOverParent();
     std::unique_ptr<TBitmap> FBuffer;
     std::unique_ptr<TCanvas> FCanvas;
 };

@@ -132,16 +132,7 @@ TGraphicControl::TGraphicControl(TComponent* AOwner)
 {
     FCanvas->Font()->Assign(*Font());
     SetWidget(new TPaintSurface([this](TPaintSurface* surface) {
-        TPaintSurface::PaintControl(
-            this, *FBuffer,
-            [this] {
-                // No window of its own: the parent's colour shows where
-                // Paint draws nothing.
-                FCanvas->Brush()->SetColor(Parent() ? Parent()->Color() : Color());
-                FCanvas->FillRect(Rect(0, 0, FBuffer->Width(), FBuffer->Height()));
-                Paint();
-            },
-            surface);
+        TPaintSurface::PaintControl(this, *FBuffer, [this] { PaintOverParent(); }, surface);
     }));
 }
 
@@ -164,11 +155,16 @@ void TGraphicControl::Repaint()
 void TGraphicControl::PaintTo(TBitmap& bitmap)
 {
     bitmap.SetSize(Width(), Height());
-    PaintInto(*FCanvas, bitmap, *FBuffer, [this, &bitmap] {
-        FCanvas->Brush()->SetColor(Parent() ? Parent()->Color() : Color());
-        FCanvas->FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
-        Paint();
-    });
+    PaintInto(*FCanvas, bitmap, *FBuffer, [this] { PaintOverParent(); });
+}
+
+void TGraphicControl::PaintOverParent()
+{
+    // No window of its own: the parent's colour shows where Paint draws
+    // nothing.
+    FCanvas->Brush()->SetColor(Parent() ? Parent()->Color() : Color());
+    FCanvas->FillRect(FCanvas->ClipRect());
+    Paint();
 }
 
 void TGraphicControl::FontChanged()
